@@ -1,0 +1,1036 @@
+#include "control/core/VIZErevorMainImpl.h"
+
+#include <QApplication>
+
+#include <exception>
+#include <map>
+#include <new>
+#include <utility>
+
+#include "control/core/ControlMessages.h"
+#include "control/core/EngineStart.h"
+#include "control/core/FingerTemplateTables.h"
+#include "control/core/LumoDispatch.h"
+#include "control/core/QtMessagePresenter.h"
+#include "platform/com/ComError.h"
+#include "platform/win/SystemDirectory.h"
+
+namespace lumo::control {
+
+using com::Bstr;
+using com::ComError;
+using com::ComPtr;
+
+// The event sink the host connected, shared by the control and its connection points.
+struct EventSinks {
+    ComPtr<IDispatch> sink;
+    DWORD cookie = 0;
+    DWORD nextCookie = 1;
+};
+
+// The control's one connection point, for IVIZErevorMainEvents. It keeps the control alive
+// while a host holds it; the control keeps only the shared sink slot, so there is no cycle.
+class EventConnectionPoint final : public com::ComObject<EventConnectionPoint, IConnectionPoint> {
+public:
+    EventConnectionPoint(TLumoMain* container, std::shared_ptr<EventSinks> sinks)
+        : m_container(container), m_sinks(std::move(sinks))
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* pIID) override
+    {
+        if (!pIID)
+            return E_POINTER;
+        *pIID = DIID_IVIZErevorMainEvents;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** ppCPC) override
+    {
+        if (!ppCPC)
+            return E_POINTER;
+        *ppCPC = static_cast<IConnectionPointContainer*>(m_container.get());
+        (*ppCPC)->AddRef();
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* pUnkSink, DWORD* pdwCookie) override
+    {
+        if (!pdwCookie)
+            return E_POINTER;
+        *pdwCookie = 0;
+        if (!pUnkSink)
+            return E_POINTER;
+        // An ActiveForm keeps one sink.
+        if (m_sinks->sink)
+            return CONNECT_E_ADVISELIMIT;
+        ComPtr<IUnknown> unknown(pUnkSink);
+        ComPtr<IDispatch> sink = unknown.query<IVIZErevorMainEvents>();
+        if (!sink)
+            sink = unknown.query<IDispatch>();
+        if (!sink)
+            return CONNECT_E_CANNOTCONNECT;
+        m_sinks->sink = sink;
+        m_sinks->cookie = m_sinks->nextCookie++;
+        *pdwCookie = m_sinks->cookie;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD dwCookie) override
+    {
+        if (!m_sinks->sink || dwCookie == 0 || dwCookie != m_sinks->cookie)
+            return CONNECT_E_NOCONNECTION;
+        ComPtr<IDispatch> released = std::move(m_sinks->sink);
+        m_sinks->sink = nullptr;
+        m_sinks->cookie = 0;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** ppEnum) override
+    {
+        if (ppEnum)
+            *ppEnum = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    ComPtr<TLumoMain> m_container;
+    std::shared_ptr<EventSinks> m_sinks;
+};
+
+namespace {
+
+constexpr const char* kSource = "Lumo.LumoMain";
+
+VARIANT_BOOL toVariantBool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
+
+// Runs a member body: any error becomes a failing HRESULT with the message as error info.
+template <class Body>
+HRESULT guarded(Body&& body) noexcept
+{
+    try {
+        body();
+        return S_OK;
+    } catch (const ComError& e) {
+        com::setErrorInfo(e.what(), kSource, IID_ILumoMain);
+        return e.hresult();
+    } catch (const std::bad_alloc&) {
+        com::setErrorInfo("Out of memory", kSource, IID_ILumoMain);
+        return E_OUTOFMEMORY;
+    } catch (const std::exception& e) {
+        com::setErrorInfo(e.what(), kSource, IID_ILumoMain);
+        return E_UNEXPECTED;
+    } catch (...) {
+        com::setErrorInfo("Unexpected error", kSource, IID_ILumoMain);
+        return E_UNEXPECTED;
+    }
+}
+
+template <class T>
+void requireOut(T* p)
+{
+    if (!p)
+        throw ComError(E_POINTER, "A result pointer is null");
+}
+
+// A member whose behaviour this build does not provide yet.
+HRESULT notImplemented(const char* member)
+{
+    com::setErrorInfo(std::string(member) + " is not available in this build of the control",
+                      kSource, IID_ILumoMain);
+    return E_NOTIMPL;
+}
+
+void setByteArray(VARIANT* out, const engine::TemplateValue& bytes)
+{
+    SAFEARRAY* array = com::byteArrayFromVector(bytes);
+    V_VT(out) = VT_ARRAY | VT_UI1;
+    V_ARRAY(out) = array;
+}
+
+QColor fromOleColor(OLE_COLOR c)
+{
+    // OLE colours are 0x00BBGGRR; system colours (high bit set) are not used on this form.
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+OLE_COLOR toOleColor(const QColor& c)
+{
+    return OLE_COLOR(c.red()) | (OLE_COLOR(c.green()) << 8) | (OLE_COLOR(c.blue()) << 16);
+}
+
+}  // namespace
+
+// --- life cycle ----------------------------------------------------------------------------
+
+TLumoMain::TLumoMain(std::shared_ptr<engine::IFPEngine> engine)
+    : m_engine(std::move(engine)),
+      m_presenter(std::make_shared<QtMessagePresenter>()),
+      m_sinks(std::make_shared<EventSinks>())
+{
+    if (!m_engine)
+        throw ComError(E_POINTER, "The control needs an engine");
+    if (!QApplication::instance())
+        throw ComError(E_UNEXPECTED, "The host has no QApplication: create it before the control");
+    m_form = new LumoForm();
+    ActiveFormCreate();
+    Initialize();
+}
+
+TLumoMain::~TLumoMain()
+{
+    if (m_form) {
+        if (m_sinks->sink)
+            fireEvent(LumoEventDispId::OnDestroy);
+        m_form->events = {};
+        delete m_form.data();
+    }
+}
+
+void TLumoMain::ActiveFormCreate()
+{
+    m_registerTemplate.clear();
+    m_verifyTemplate.clear();
+    m_verifyCount = 3;
+    m_checkFinger.clear();
+    m_defaultFinger = 0;
+    m_windowCloseSeconds = 0;
+    m_verHint.clear();
+    m_autoRegister = false;
+
+    m_engine->setEnrollCount(4);
+    m_engine->setFPEngineVersion("9");
+
+    m_systemDirectory = win::systemDirectory();
+    if (m_systemDirectory.empty() || m_systemDirectory.back() != '/')
+        m_systemDirectory += '/';
+
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    Bstr name("lumo.en");
+    if (FAILED(SetLanguageFile(name.get(), &loaded))) {
+        // A creation error is reported like any uncaught error of a form handler. The
+        // remaining steps still run, so that a bad language file cannot leave the control
+        // with an unusable finger status or card key.
+        showError(com::takeErrorDescription());
+    }
+
+    if (QString::fromStdString(m_checkFinger).trimmed().isEmpty())
+        m_checkFinger = "0000000000";
+    m_cardKey.fill(0xFF);
+}
+
+void TLumoMain::Initialize()
+{
+    FormEvents& e = m_form->events;
+    e.activate = [this] { fireEvent(LumoEventDispId::OnActivate); };
+    e.click = [this] { fireEvent(LumoEventDispId::OnClick); };
+    e.dblClick = [this] { fireEvent(LumoEventDispId::OnDblClick); };
+    e.deactivate = [this] { fireEvent(LumoEventDispId::OnDeactivate); };
+    e.keyPress = [this](short key) { return fireKeyPress(key); };
+    e.paint = [this] { fireEvent(LumoEventDispId::OnPaint); };
+}
+
+bool TLumoMain::hasEventSink() const { return bool(m_sinks->sink); }
+
+void TLumoMain::fireEvent(DISPID dispid)
+{
+    ComPtr<IDispatch> sink = m_sinks->sink;  // the sink may disconnect while it runs
+    if (!sink)
+        return;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    sink->Invoke(dispid, IID_NULL, LumoTypeLibLocale, DISPATCH_METHOD, &none, nullptr, nullptr,
+                 nullptr);
+}
+
+short TLumoMain::fireKeyPress(short key)
+{
+    ComPtr<IDispatch> sink = m_sinks->sink;
+    if (!sink)
+        return key;
+    SHORT value = key;
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_BYREF | VT_I2;
+    arg.piVal = &value;
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    sink->Invoke(LumoEventDispId::OnKeyPress, IID_NULL, LumoTypeLibLocale, DISPATCH_METHOD,
+                 &params, nullptr, nullptr, nullptr);
+    return value;
+}
+
+void TLumoMain::setMessagePresenter(std::shared_ptr<MessagePresenter> presenter)
+{
+    m_presenter = presenter ? std::move(presenter) : std::make_shared<QtMessagePresenter>();
+}
+
+void TLumoMain::showError(const std::string& text)
+{
+    m_presenter->show(m_form, {MessageIcon::Error, text, MessageButtons::Ok});
+}
+
+bool TLumoMain::EnsureEngine() { return ensureEngine(*m_engine, *m_presenter, m_form); }
+
+// --- IDispatch -----------------------------------------------------------------------------
+
+HRESULT TLumoMain::GetTypeInfoCount(UINT* pctinfo)
+{
+    if (!pctinfo)
+        return E_POINTER;
+    *pctinfo = 0;
+    return S_OK;
+}
+
+HRESULT TLumoMain::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo)
+{
+    if (ppTInfo)
+        *ppTInfo = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+HRESULT TLumoMain::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
+                                 DISPID* rgDispId)
+{
+    return lumoGetIDsOfNames(riid, rgszNames, cNames, lcid, rgDispId);
+}
+
+HRESULT TLumoMain::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                          DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
+                          UINT* puArgErr)
+{
+    return lumoInvoke(static_cast<ILumoMain*>(this), dispIdMember, riid, lcid, wFlags, pDispParams,
+                      pVarResult, pExcepInfo, puArgErr);
+}
+
+// --- inherited form properties --------------------------------------------------------------
+// Plain accessors: they cannot fail, apart from a null result pointer.
+
+#define LUMO_GET_FIELD(Name, Type, expr)          \
+    HRESULT TLumoMain::get_##Name(Type* Value)    \
+    {                                             \
+        if (!Value)                               \
+            return E_POINTER;                     \
+        *Value = (expr);                          \
+        return S_OK;                              \
+    }
+
+LUMO_GET_FIELD(Visible, VARIANT_BOOL, toVariantBool(m_form && m_form->isVisible()))
+HRESULT TLumoMain::put_Visible(VARIANT_BOOL Value)
+{
+    if (m_form)
+        m_form->setVisible(Value != VARIANT_FALSE);
+    return S_OK;
+}
+LUMO_GET_FIELD(AutoScroll, VARIANT_BOOL, toVariantBool(m_autoScroll))
+HRESULT TLumoMain::put_AutoScroll(VARIANT_BOOL Value)
+{
+    m_autoScroll = Value != VARIANT_FALSE;
+    return S_OK;
+}
+LUMO_GET_FIELD(AutoSize, VARIANT_BOOL, toVariantBool(m_autoSize))
+HRESULT TLumoMain::put_AutoSize(VARIANT_BOOL Value)
+{
+    m_autoSize = Value != VARIANT_FALSE;
+    return S_OK;
+}
+LUMO_GET_FIELD(AxBorderStyle, TxActiveFormBorderStyle, m_axBorderStyle)
+HRESULT TLumoMain::put_AxBorderStyle(TxActiveFormBorderStyle Value)
+{
+    m_axBorderStyle = Value;
+    return S_OK;
+}
+
+HRESULT TLumoMain::get_Caption(BSTR* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        *Value = com::allocBstr(m_form ? m_form->windowTitle().toStdString() : std::string());
+    });
+}
+
+HRESULT TLumoMain::put_Caption(BSTR Value)
+{
+    return guarded([&] {
+        if (m_form)
+            m_form->setWindowTitle(QString::fromStdString(com::bstrToUtf8(Value)));
+    });
+}
+
+LUMO_GET_FIELD(Color, OLE_COLOR, toOleColor(m_form ? m_form->palette().color(QPalette::Window)
+                                                   : QColor(Qt::white)))
+HRESULT TLumoMain::put_Color(OLE_COLOR Value)
+{
+    if (m_form) {
+        QPalette pal = m_form->palette();
+        pal.setColor(QPalette::Window, fromOleColor(Value));
+        m_form->setPalette(pal);
+    }
+    return S_OK;
+}
+
+HRESULT TLumoMain::get_Font(IFontDisp** Value)
+{
+    if (Value)
+        *Value = nullptr;
+    return notImplemented("Font");
+}
+
+HRESULT TLumoMain::put_Font(IFontDisp*) { return notImplemented("Font"); }
+HRESULT TLumoMain::putref_Font(IFontDisp**) { return notImplemented("Font"); }
+
+LUMO_GET_FIELD(KeyPreview, VARIANT_BOOL, toVariantBool(m_keyPreview))
+HRESULT TLumoMain::put_KeyPreview(VARIANT_BOOL Value)
+{
+    m_keyPreview = Value != VARIANT_FALSE;
+    return S_OK;
+}
+LUMO_GET_FIELD(PixelsPerInch, LONG, m_pixelsPerInch)
+HRESULT TLumoMain::put_PixelsPerInch(LONG Value)
+{
+    m_pixelsPerInch = Value;
+    return S_OK;
+}
+LUMO_GET_FIELD(PrintScale, TxPrintScale, m_printScale)
+HRESULT TLumoMain::put_PrintScale(TxPrintScale Value)
+{
+    m_printScale = Value;
+    return S_OK;
+}
+LUMO_GET_FIELD(Scaled, VARIANT_BOOL, toVariantBool(m_scaled))
+HRESULT TLumoMain::put_Scaled(VARIANT_BOOL Value)
+{
+    m_scaled = Value != VARIANT_FALSE;
+    return S_OK;
+}
+LUMO_GET_FIELD(Active, VARIANT_BOOL, toVariantBool(m_form && m_form->isActiveWindow()))
+LUMO_GET_FIELD(DropTarget, VARIANT_BOOL, toVariantBool(m_dropTarget))
+HRESULT TLumoMain::put_DropTarget(VARIANT_BOOL Value)
+{
+    m_dropTarget = Value != VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT TLumoMain::get_HelpFile(BSTR* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        *Value = com::allocBstr(m_helpFile);
+    });
+}
+
+HRESULT TLumoMain::put_HelpFile(BSTR Value)
+{
+    return guarded([&] { m_helpFile = com::bstrToUtf8(Value); });
+}
+
+LUMO_GET_FIELD(DoubleBuffered, VARIANT_BOOL, toVariantBool(m_doubleBuffered))
+HRESULT TLumoMain::put_DoubleBuffered(VARIANT_BOOL Value)
+{
+    m_doubleBuffered = Value != VARIANT_FALSE;
+    return S_OK;
+}
+// No dock clients can be docked on this form.
+LUMO_GET_FIELD(VisibleDockClientCount, LONG, 0)
+LUMO_GET_FIELD(Enabled, VARIANT_BOOL, toVariantBool(m_form && m_form->isEnabled()))
+HRESULT TLumoMain::put_Enabled(VARIANT_BOOL Value)
+{
+    if (m_form)
+        m_form->setEnabled(Value != VARIANT_FALSE);
+    return S_OK;
+}
+LUMO_GET_FIELD(Cursor, SHORT, m_cursor)
+HRESULT TLumoMain::put_Cursor(SHORT Value)
+{
+    m_cursor = Value;
+    return S_OK;
+}
+
+// --- enrollment and verification entry points -----------------------------------------------
+
+HRESULT TLumoMain::Register(VARIANT_BOOL* Result)
+{
+    if (Result)
+        *Result = VARIANT_FALSE;
+    return notImplemented("Register");
+}
+
+HRESULT TLumoMain::Verify(VARIANT_BOOL* Result)
+{
+    if (Result)
+        *Result = VARIANT_FALSE;
+    return notImplemented("Verify");
+}
+
+HRESULT TLumoMain::GetVerTemplate(VARIANT_BOOL* Result)
+{
+    if (Result)
+        *Result = VARIANT_FALSE;
+    return notImplemented("GetVerTemplate");
+}
+
+HRESULT TLumoMain::get_RegisterTemplate(BSTR* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        *Value = com::allocBstr(m_registerTemplate);
+    });
+}
+
+HRESULT TLumoMain::put_RegisterTemplate(BSTR Value)
+{
+    return guarded([&] { m_registerTemplate = com::bstrToUtf8(Value); });
+}
+
+HRESULT TLumoMain::get_VerifyTemplate(BSTR* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        *Value = com::allocBstr(m_verifyTemplate);
+    });
+}
+
+HRESULT TLumoMain::put_VerifyTemplate(BSTR Value)
+{
+    return guarded([&] { m_verifyTemplate = com::bstrToUtf8(Value); });
+}
+
+LUMO_GET_FIELD(VerifyCount, LONG, m_verifyCount)
+HRESULT TLumoMain::put_VerifyCount(LONG Value)
+{
+    m_verifyCount = Value;
+    return S_OK;
+}
+
+LUMO_GET_FIELD(ParentFont, VARIANT_BOOL, toVariantBool(m_parentFont))
+HRESULT TLumoMain::put_ParentFont(VARIANT_BOOL Value)
+{
+    m_parentFont = Value != VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT TLumoMain::get_CheckFinger(BSTR* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        *Value = com::allocBstr(m_checkFinger);
+    });
+}
+
+HRESULT TLumoMain::put_CheckFinger(BSTR Value)
+{
+    return guarded([&] { m_checkFinger = com::bstrToUtf8(Value); });
+}
+
+HRESULT TLumoMain::get_EnrollCount(LONG* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = m_engine->EnrollCount();
+    });
+}
+
+HRESULT TLumoMain::put_EnrollCount(LONG Value)
+{
+    return guarded([&] {
+        if (Value >= 1 && Value <= 4)
+            m_engine->setEnrollCount(Value);
+    });
+}
+
+HRESULT TLumoMain::GetRegFingerTemplate(LONG AFingerOrder, BSTR* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = nullptr;
+        if (auto entry = FingerTemplateTables::entry(fingerTemplateTables().registration, AFingerOrder))
+            *Result = com::allocBstr(*entry);
+    });
+}
+
+HRESULT TLumoMain::GetVerFingerTemplate(LONG AFingerOrder, BSTR* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = nullptr;
+        if (auto entry = FingerTemplateTables::entry(fingerTemplateTables().verification, AFingerOrder))
+            *Result = com::allocBstr(*entry);
+    });
+}
+
+LUMO_GET_FIELD(DefaultRegFinger, LONG, m_defaultFinger)
+HRESULT TLumoMain::put_DefaultRegFinger(LONG Value)
+{
+    if (Value >= 1 && Value <= 10)
+        m_defaultFinger = Value;
+    return S_OK;
+}
+
+LUMO_GET_FIELD(DefaultWindowClose, LONG, m_windowCloseSeconds)
+HRESULT TLumoMain::put_DefaultWindowClose(LONG Value)
+{
+    if (Value > 0)
+        m_windowCloseSeconds = Value;
+    return S_OK;
+}
+
+HRESULT TLumoMain::get_SetVerHint(BSTR* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        *Value = com::allocBstr(m_verHint);
+    });
+}
+
+HRESULT TLumoMain::put_SetVerHint(BSTR Value)
+{
+    return guarded([&] { m_verHint = com::bstrToUtf8(Value); });
+}
+
+LUMO_GET_FIELD(IsAutoRegister, VARIANT_BOOL, toVariantBool(m_autoRegister))
+HRESULT TLumoMain::put_IsAutoRegister(VARIANT_BOOL Value)
+{
+    m_autoRegister = Value != 0;
+    return S_OK;
+}
+
+LUMO_GET_FIELD(FingerIndex, LONG, m_fingerIndex)
+
+HRESULT TLumoMain::GetTemplateString(BSTR* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = nullptr;
+        std::string text;
+        try {
+            text = m_engine->LastTemplateAsText();
+        } catch (const std::exception&) {
+            // Not reported: no template is an empty string.
+            return;
+        }
+        *Result = com::allocBstr(text);
+    });
+}
+
+// --- templates and matching ----------------------------------------------------------------
+
+HRESULT TLumoMain::CompressTemplate(BSTR ATemplate, VARIANT* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        VariantInit(Value);
+        setByteArray(Value, m_engine->CompressTemplateText(com::bstrToUtf8(ATemplate)));
+    });
+}
+
+HRESULT TLumoMain::DecodeTemplate(BSTR ATemplate, VARIANT* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        VariantInit(Value);
+        setByteArray(Value, m_engine->TextToTemplate(com::bstrToUtf8(ATemplate)));
+    });
+}
+
+HRESULT TLumoMain::EncodeTemplate(VARIANT ATemplate, BSTR* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        VARIANT own;
+        VariantInit(&own);
+        HRESULT hr = VariantCopyInd(&own, &ATemplate);
+        if (FAILED(hr))
+            throw ComError(hr, "EncodeTemplate: the template value cannot be read");
+        struct Release {
+            VARIANT* v;
+            ~Release() { VariantClear(v); }
+        } release{&own};
+        if (V_VT(&own) != (VT_ARRAY | VT_UI1))
+            throw ComError(DISP_E_TYPEMISMATCH, "EncodeTemplate: the template value must be a byte array");
+        const engine::TemplateValue bytes = com::vectorFromByteArray(V_ARRAY(&own));
+        *Value = com::allocBstr(m_engine->TemplateToText(bytes));
+    });
+}
+
+HRESULT TLumoMain::MatchFinger(BSTR ARegTemplate, BSTR AVerTemplate, VARIANT_BOOL* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = VARIANT_FALSE;
+        std::string reg = com::bstrToUtf8(ARegTemplate);
+        const std::string ver = com::bstrToUtf8(AVerTemplate);
+        bool changed = false;
+        bool matched = false;
+        try {
+            matched = m_engine->MatchTemplateStrings(reg, ver, false, changed);
+        } catch (const std::exception& e) {
+            showError(std::string("MatchFinger error. ") + e.what());
+            return;
+        }
+        *Result = toVariantBool(matched);
+    });
+}
+
+HRESULT TLumoMain::get_OneToOneThreshold(LONG* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        *Value = m_engine->OneToOneThreshold();
+    });
+}
+
+HRESULT TLumoMain::put_OneToOneThreshold(LONG Value)
+{
+    return guarded([&] { m_engine->setOneToOneThreshold(Value); });
+}
+
+HRESULT TLumoMain::SetFPEngineVersion(LONG FPVersion, LONG* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        if (FPVersion == 9 || FPVersion == 10) {
+            m_engine->setFPEngineVersion(std::to_string(FPVersion));
+            *Result = 0;
+        } else {
+            *Result = 1;
+        }
+    });
+}
+
+// --- image files, sensor start and signals --------------------------------------------------
+
+HRESULT TLumoMain::AddImageFile(BSTR AFileName, LONG dpi, VARIANT_BOOL* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = VARIANT_FALSE;
+        const std::string file = com::bstrToUtf8(AFileName);
+        if (!EnsureEngine())
+            return;
+        // The engine is stopped again whatever happened to the image, errors included.
+        bool accepted = false;
+        try {
+            m_engine->BeginImageInput();
+            accepted = m_engine->AddImageFromFile(file, dpi);
+        } catch (...) {
+            try {
+                m_engine->StopEngine();
+            } catch (...) {
+            }
+            throw;
+        }
+        m_engine->StopEngine();
+        *Result = toVariantBool(accepted);
+    });
+}
+
+HRESULT TLumoMain::GetRegTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = nullptr;
+        const std::string file = com::bstrToUtf8(AFileName);
+        if (!EnsureEngine())
+            return;
+        if (m_engine->IsRegister())
+            m_engine->CancelEnrollment();
+        m_engine->setEnrollCount(1);
+        m_engine->StartEnrollment();
+        std::string text;
+        m_engine->RegTemplateFromImageFile(file, dpi, text);
+        *Result = com::allocBstr(text);
+    });
+}
+
+HRESULT TLumoMain::GetVerTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = nullptr;
+        const std::string file = com::bstrToUtf8(AFileName);
+        if (!EnsureEngine())
+            return;
+        std::string text;
+        m_engine->VerTemplateFromImageFile(file, dpi, text);
+        *Result = com::allocBstr(text);
+    });
+}
+
+HRESULT TLumoMain::SaveFingerTemplateAsJPG(BSTR FileName, VARIANT_BOOL* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = VARIANT_TRUE;
+        try {
+            m_engine->SaveImageAsJpeg(com::bstrToUtf8(FileName));
+        } catch (const std::exception&) {
+            *Result = VARIANT_FALSE;
+        }
+    });
+}
+
+HRESULT TLumoMain::SaveFingerTemplateAsBMP(BSTR FileName, VARIANT_BOOL* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = VARIANT_TRUE;
+        try {
+            m_engine->SaveImageAsBitmap(com::bstrToUtf8(FileName));
+        } catch (const std::exception&) {
+            *Result = VARIANT_FALSE;
+        }
+    });
+}
+
+HRESULT TLumoMain::InitSensor(LONG* Value)
+{
+    return guarded([&] {
+        requireOut(Value);
+        if (m_engine->Active()) {
+            *Value = 0;
+            return;
+        }
+        try {
+            const int code = m_engine->StartEngine();
+            *Value = code;
+            if (code != engine::StartOk)
+                m_engine->StopEngine();
+        } catch (const std::exception&) {
+            // Silent by design: the code, if any, is already in Value.
+        }
+    });
+}
+
+HRESULT TLumoMain::get_SensorSN(BSTR* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = nullptr;
+        m_engine->StartEngine();
+        *Result = com::allocBstr(m_engine->SensorSN());
+    });
+}
+
+HRESULT TLumoMain::PlayGreenLight(VARIANT_BOOL bValue, LONG* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = m_engine->SignalSensor(engine::SignalGreenLight, bValue != 0 ? 1 : 0);
+    });
+}
+
+HRESULT TLumoMain::PlayRedLight(VARIANT_BOOL bValue, LONG* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = m_engine->SignalSensor(engine::SignalRedLight, bValue != 0 ? 1 : 0);
+    });
+}
+
+HRESULT TLumoMain::PlayBeep(VARIANT_BOOL bValue, LONG* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        *Result = m_engine->SignalSensor(engine::SignalBeeper, bValue != 0 ? 1 : 0);
+    });
+}
+
+// --- identification buffer -------------------------------------------------------------------
+// Engine errors are shown with the member's prefix; Result keeps what the caller passed.
+
+HRESULT TLumoMain::CreateBuffer(LONG* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        try {
+            *Result = m_engine->CreateFPCacheDB();
+        } catch (const std::exception& e) {
+            showError(std::string("CreateFPCacheDB error. ") + e.what());
+        }
+    });
+}
+
+HRESULT TLumoMain::AddRegTemplateToBuffer(LONG FpHandle, LONG FPID, BSTR Template, LONG* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        const std::string text = com::bstrToUtf8(Template);
+        try {
+            *Result = m_engine->AddRegTemplateStrToFPCacheDB(FpHandle, FPID, text);
+        } catch (const std::exception& e) {
+            showError(std::string("AddRegTemplateStrToFPCacheDB error. ") + e.what());
+        }
+    });
+}
+
+HRESULT TLumoMain::RemoveRegTemplateFromBuffer(LONG FpHandle, LONG FPID, LONG* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        try {
+            *Result = m_engine->RemoveTemplateFromFPCacheDB(FpHandle, FPID);
+        } catch (const std::exception& e) {
+            showError(std::string("RemoveRegTemplateFromBuffer error. ") + e.what());
+        }
+    });
+}
+
+HRESULT TLumoMain::IdentificationTemplateFromBuffer(LONG FpHandle, BSTR Template, LONG* Result)
+{
+    return guarded([&] {
+        requireOut(Result);
+        const std::string text = com::bstrToUtf8(Template);
+        try {
+            int score = 0;
+            int rank = 0;
+            *Result = m_engine->IdentificationFromStrInFPCacheDB(FpHandle, text, score, rank);
+        } catch (const std::exception& e) {
+            showError(std::string("IdentificationFromStrInFPCacheDB error. ") + e.what());
+        }
+    });
+}
+
+HRESULT TLumoMain::FreeBuffer(LONG FpHandle)
+{
+    return guarded([&] {
+        try {
+            m_engine->ReleaseFPCacheDB(FpHandle);
+        } catch (const std::exception& e) {
+            showError(std::string("FreeBuffer error. ") + e.what());
+        }
+    });
+}
+
+// --- language, cipher and card members of later parts ----------------------------------------
+
+HRESULT TLumoMain::SetLanguageFile(BSTR, VARIANT_BOOL* Value)
+{
+    // No language files yet: nothing is loaded and the messages are the defaults.
+    if (!Value)
+        return E_POINTER;
+    *Value = VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT TLumoMain::Encrypt(BSTR, BSTR, BSTR* Value)
+{
+    if (Value)
+        *Value = nullptr;
+    return notImplemented("Encrypt");
+}
+
+HRESULT TLumoMain::Decrypt(BSTR, BSTR, BSTR* Value)
+{
+    if (Value)
+        *Value = nullptr;
+    return notImplemented("Decrypt");
+}
+
+HRESULT TLumoMain::WriteTemplateToCard(BSTR, LONG, VARIANT_BOOL, VARIANT_BOOL, LONG*)
+{
+    return notImplemented("WriteTemplateToCard");
+}
+
+HRESULT TLumoMain::Set6FPCardKey(LONG, LONG, LONG, LONG, LONG, LONG, VARIANT_BOOL*)
+{
+    return notImplemented("Set6FPCardKey");
+}
+
+HRESULT TLumoMain::SetNew6FPCardKey(LONG, LONG, LONG, LONG, LONG, LONG, VARIANT_BOOL*)
+{
+    return notImplemented("SetNew6FPCardKey");
+}
+
+HRESULT TLumoMain::EmptyMFCard(VARIANT_BOOL, LONG*) { return notImplemented("EmptyMFCard"); }
+
+HRESULT TLumoMain::ReadTemplateFromCard(BSTR*, LONG*, VARIANT_BOOL, LONG*)
+{
+    return notImplemented("ReadTemplateFromCard");
+}
+
+// --- connection points, hosting, error info ------------------------------------------------
+
+HRESULT TLumoMain::EnumConnectionPoints(IEnumConnectionPoints** ppEnum)
+{
+    if (ppEnum)
+        *ppEnum = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT TLumoMain::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP)
+{
+    if (!ppCP)
+        return E_POINTER;
+    *ppCP = nullptr;
+    if (!(riid == DIID_IVIZErevorMainEvents))
+        return CONNECT_E_NOCONNECTION;
+    try {
+        *ppCP = com::makeObject<EventConnectionPoint>(this, m_sinks).detach();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT TLumoMain::GetFormWidget(QWidget** form)
+{
+    if (!form)
+        return E_POINTER;
+    *form = m_form.data();
+    return *form ? S_OK : E_UNEXPECTED;
+}
+
+namespace {
+
+// Hands the control's boxes to a host's handler.
+class HostMessagePresenter : public MessagePresenter {
+public:
+    explicit HostMessagePresenter(ILumoMessageBoxHandler* handler) : m_handler(handler) {}
+
+    MessageAnswer show(QWidget*, const MessageBoxRequest& request) override
+    {
+        const bool yesNo = request.buttons == MessageButtons::YesNo;
+        LumoMessageAnswer answer = yesNo ? lmaNo : lmaOk;
+        try {
+            Bstr text(request.text);
+            if (FAILED(m_handler->ShowMessageBox(static_cast<LumoMessageIcon>(request.icon), text.get(),
+                                                 yesNo ? lmbYesNo : lmbOk, &answer)))
+                answer = yesNo ? lmaNo : lmaOk;
+        } catch (const std::bad_alloc&) {
+        }
+        if (!yesNo)
+            return MessageAnswer::Ok;
+        return answer == lmaYes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+
+private:
+    ComPtr<ILumoMessageBoxHandler> m_handler;
+};
+
+static_assert(int(MessageIcon::Error) == lmiError && int(MessageIcon::Warning) == lmiWarning &&
+              int(MessageIcon::Information) == lmiInformation &&
+              int(MessageIcon::Question) == lmiQuestion);
+
+}  // namespace
+
+HRESULT TLumoMain::SetMessageBoxHandler(ILumoMessageBoxHandler* handler)
+{
+    try {
+        setMessagePresenter(handler ? std::make_shared<HostMessagePresenter>(handler) : nullptr);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT TLumoMain::InterfaceSupportsErrorInfo(REFIID riid)
+{
+    return riid == IID_ILumoMain ? S_OK : S_FALSE;
+}
+
+}  // namespace lumo::control
