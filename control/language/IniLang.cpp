@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMetaProperty>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
@@ -288,7 +289,10 @@ void collectComponents(QObject& parent, std::vector<QObject*>& out)
         const QString name = child->objectName();
         if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
             out.push_back(child);
-        collectComponents(*child, out);
+        // A window among the components (a file dialog, say) is one component; the controls
+        // it builds for itself are not the form's.
+        if (!(widget && widget->isWindow()))
+            collectComponents(*child, out);
     }
 }
 
@@ -434,8 +438,14 @@ private:
 
 void translateOpenForms(const ini::MemIniFile& file)
 {
+    // Guarded: a text change may run code that closes a form while the others wait.
+    std::vector<QPointer<QWidget>> forms;
     for (QWidget* form : openForms())
-        translateComponent(*form, file, form->objectName().toStdString());
+        forms.emplace_back(form);
+    for (const QPointer<QWidget>& form : forms) {
+        if (form)
+            translateComponent(*form, file, form->objectName().toStdString());
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -629,9 +639,14 @@ void translateComponent(QWidget& form, const ini::MemIniFile& file, std::string_
     const FontOptions& options = fontOptions();
     applyFormFont(form, options);
 
+    // The form's caption is its window title, also for the control's own form, which is no
+    // window of its own once a host has placed it.
     const FormTranslator translator(file, section);
-    translator.setNamed(form, form.objectName().toStdString() + ".Caption",
-                        NamedProperty::Caption);
+    if (std::optional<std::string> caption =
+            translator.decoded(form.objectName().toStdString() + ".Caption");
+        caption && !caption->empty()) {
+        form.setWindowTitle(QString::fromStdString(*caption));
+    }
 
     std::vector<QObject*> components;
     collectComponents(form, components);

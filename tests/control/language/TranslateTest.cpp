@@ -300,5 +300,27 @@ TEST_F(TranslateTest, OpenFormsInRegistrationOrderAndOwnComponentsOnly)
     EXPECT_TRUE(openForms().empty());
 }
 
+TEST_F(TranslateTest, PlacedControlFormTakesItsCaption)
+{
+    QWidget host;
+    QWidget form(&host);  // placed on a host window: no window of its own
+    form.setObjectName("LumoMain");
+    form.setWindowTitle("LUMO 3.0.0");
+    const ini::MemIniFile file =
+        ini::MemIniFile::fromText("[LumoMain]\nLumoMain.Caption=Lumo\n", "lumo.en");
+    translateComponent(form, file, "LumoMain");
+    EXPECT_EQ(form.windowTitle(), "Lumo");
+}
+
+TEST_F(TranslateTest, ADialogComponentIsOneComponent)
+{
+    Fixture f;
+    auto* inner = f.openDialog->findChild<QLabel*>("fileNameLabel");
+    ASSERT_NE(inner, nullptr);
+    const QString before = inner->text();
+    translate(f, "[FMTest]\nFMTest.fileNameLabel.Caption=Not mine\n");
+    EXPECT_EQ(inner->text(), before);
+}
+
 }  // namespace
 }  // namespace lumo::language
