@@ -1,8 +1,5 @@
 #include "platform/ini/IniFile.h"
 
-#include "platform/ini/IniError.h"
-#include "platform/ini/internal/IniText.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +8,9 @@
 #include <cstring>
 #include <memory>
 #include <random>
+
+#include "platform/ini/IniError.h"
+#include "platform/ini/internal/IniText.h"
 
 namespace lumo::ini {
 
@@ -216,8 +216,7 @@ std::vector<std::string> IniFile::sectionKeys(std::string_view section) const {
     return keys;
 }
 
-void IniFile::writeString(std::string_view section, std::string_view key,
-                          std::string_view value) {
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
     checkName("section", section, "]");
     checkName("key", key, "=");
     if (key.empty() || key.front() == '[' || key.front() == ';')

@@ -1,8 +1,8 @@
 #include "platform/ini/MemIniFile.h"
 
-#include "platform/ini/internal/IniText.h"
-
 #include <limits>
+
+#include "platform/ini/internal/IniText.h"
 
 namespace lumo::ini {
 
@@ -70,8 +70,7 @@ bool MemIniFile::hasKey(std::string_view section, std::string_view key) const {
     return findEntry(section, key) != nullptr;
 }
 
-std::optional<std::string> MemIniFile::value(std::string_view section,
-                                             std::string_view key) const {
+std::optional<std::string> MemIniFile::value(std::string_view section, std::string_view key) const {
     const Entry* e = findEntry(section, key);
     if (e == nullptr) return std::nullopt;
     return e->value;

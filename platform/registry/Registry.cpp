@@ -1,7 +1,5 @@
 #include "platform/registry/Registry.h"
 
-#include "platform/registry/internal/Hive.h"
-
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -13,6 +11,8 @@
 #include <cstring>
 #include <functional>
 #include <system_error>
+
+#include "platform/registry/internal/Hive.h"
 
 namespace lumo::registry {
 
@@ -35,9 +35,7 @@ const char* envValue(const char* name) {
     return (value != nullptr && *value != '\0') ? value : nullptr;
 }
 
-fs::path rootFile(Root root) {
-    return registryDir() / (rootName(root) + ".ini");
-}
+fs::path rootFile(Root root) { return registryDir() / (rootName(root) + ".ini"); }
 
 class FileDescriptor {
 public:
@@ -85,9 +83,7 @@ std::string readFile(const fs::path& path) {
     return text;
 }
 
-Hive readHive(Root root) {
-    return Hive::parse(readFile(rootFile(root)));
-}
+Hive readHive(Root root) { return Hive::parse(readFile(rootFile(root))); }
 
 void writeAll(int fd, const std::string& bytes, const fs::path& path) {
     std::size_t done = 0;
@@ -106,8 +102,7 @@ void replaceFile(const fs::path& path, const std::string& bytes) {
     std::string pattern =
         (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkstemp(pattern.data()));
-    if (fd.get() < 0)
-        throw RegistryError(errnoText("Cannot write registry file", path, errno));
+    if (fd.get() < 0) throw RegistryError(errnoText("Cannot write registry file", path, errno));
     fs::path temp = pattern;
     try {
         ::fchmod(fd.get(), 0644);
@@ -132,15 +127,14 @@ void modifyHive(Root root, const std::function<bool(Hive&)>& change) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec)
-        throw RegistryError("Cannot create registry folder \"" + dir.string() + "\": " +
-                            ec.message());
+        throw RegistryError("Cannot create registry folder \"" + dir.string() +
+                            "\": " + ec.message());
     const fs::path lockPath = dir / (rootName(root) + ".lock");
     FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
     if (lock.get() < 0)
         throw RegistryError(errnoText("Cannot open registry lock", lockPath, errno));
     while (::flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR)
-            throw RegistryError(errnoText("Cannot lock registry", lockPath, errno));
+        if (errno != EINTR) throw RegistryError(errnoText("Cannot lock registry", lockPath, errno));
     }
     // Closing the descriptor at the end of this scope releases the lock.
     const fs::path file = dir / (rootName(root) + ".ini");
@@ -164,9 +158,12 @@ fs::path registryDir() {
 
 std::string rootName(Root root) {
     switch (root) {
-    case Root::LocalMachine: return "HKEY_LOCAL_MACHINE";
-    case Root::ClassesRoot: return "HKEY_CLASSES_ROOT";
-    case Root::CurrentUser: return "HKEY_CURRENT_USER";
+        case Root::LocalMachine:
+            return "HKEY_LOCAL_MACHINE";
+        case Root::ClassesRoot:
+            return "HKEY_CLASSES_ROOT";
+        case Root::CurrentUser:
+            return "HKEY_CURRENT_USER";
     }
     throw RegistryError("Unknown registry root");
 }

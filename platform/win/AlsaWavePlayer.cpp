@@ -1,7 +1,5 @@
 #include "platform/win/AlsaWavePlayer.h"
 
-#include "platform/win/WaveFile.h"
-
 #include <alsa/asoundlib.h>
 
 #include <atomic>
@@ -11,6 +9,8 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+
+#include "platform/win/WaveFile.h"
 
 namespace lumo::win {
 
@@ -42,8 +42,7 @@ struct PcmCloser {
 using Pcm = std::unique_ptr<snd_pcm_t, PcmCloser>;
 
 AlsaWavePlayer::Outcome playFile(const std::string& device, const std::filesystem::path& path,
-                                 const std::atomic<std::uint64_t>& generation,
-                                 std::uint64_t mine) {
+                                 const std::atomic<std::uint64_t>& generation, std::uint64_t mine) {
     using Outcome = AlsaWavePlayer::Outcome;
     std::optional<WaveFile> wave = WaveFile::load(path);
     if (!wave || wave->frameCount() == 0) return Outcome::NoSound;
@@ -106,9 +105,7 @@ std::filesystem::path absoluteName(const std::string& fileName) {
 AlsaWavePlayer::AlsaWavePlayer(std::string deviceName)
     : m_device(chooseDevice(std::move(deviceName))), m_shared(std::make_shared<Shared>()) {}
 
-AlsaWavePlayer::~AlsaWavePlayer() {
-    ++m_shared->generation;
-}
+AlsaWavePlayer::~AlsaWavePlayer() { ++m_shared->generation; }
 
 AlsaWavePlayer::Outcome AlsaWavePlayer::playBlocking(const std::string& fileName) {
     if (fileName.empty()) return Outcome::NoSound;

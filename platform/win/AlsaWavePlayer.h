@@ -13,22 +13,22 @@
 // blocks its caller. Never throws.
 #pragma once
 
-#include "platform/win/WavePlayer.h"
-
 #include <chrono>
 #include <memory>
 #include <string>
+
+#include "platform/win/WavePlayer.h"
 
 namespace lumo::win {
 
 class AlsaWavePlayer : public WavePlayer {
 public:
     enum class Outcome {
-        Played,     // every frame was written and drained
-        Stopped,    // a newer playback stopped it
-        NoSound,    // missing, unreadable or unplayable file
-        NoDevice,   // the device could not be opened or set up
-        DeviceError // the device failed while playing
+        Played,      // every frame was written and drained
+        Stopped,     // a newer playback stopped it
+        NoSound,     // missing, unreadable or unplayable file
+        NoDevice,    // the device could not be opened or set up
+        DeviceError  // the device failed while playing
     };
 
     explicit AlsaWavePlayer(std::string deviceName = {});

@@ -2,11 +2,11 @@
 // (file name and asynchronous flag) in order. Thread-safe.
 #pragma once
 
-#include "platform/win/WavePlayer.h"
-
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "platform/win/WavePlayer.h"
 
 namespace lumo::win {
 

@@ -7,10 +7,10 @@
 //     EXPECT_EQ(recorder->fileNames(), (std::vector<std::string>{"WaitFor.wav"}));
 #pragma once
 
-#include "platform/win/WavePlayer.h"
-
 #include <memory>
 #include <utility>
+
+#include "platform/win/WavePlayer.h"
 
 namespace lumo::win {
 

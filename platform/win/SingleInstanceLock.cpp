@@ -25,9 +25,7 @@ std::filesystem::path lockPathFor(const std::string& name) {
 
 SingleInstanceLock::SingleInstanceLock(std::string name) : m_path(lockPathFor(name)) {}
 
-SingleInstanceLock::~SingleInstanceLock() {
-    release();
-}
+SingleInstanceLock::~SingleInstanceLock() { release(); }
 
 bool SingleInstanceLock::tryAcquire() {
     if (m_fd >= 0) return true;

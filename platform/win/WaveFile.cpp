@@ -12,9 +12,7 @@ constexpr std::uintmax_t kMaxFileSize = 64 * 1024 * 1024;
 constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
-std::uint16_t u16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 std::uint32_t u32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -41,7 +39,8 @@ std::optional<WaveFile> WaveFile::parse(std::span<const std::uint8_t> bytes) {
         pos += 8;
         const std::size_t available = bytes.size() - pos;
         if (isId(header, "data")) {
-            data = bytes.subspan(pos, static_cast<std::size_t>(std::min<std::uint64_t>(size, available)));
+            data = bytes.subspan(
+                pos, static_cast<std::size_t>(std::min<std::uint64_t>(size, available)));
             if (haveFormat) break;
         } else if (isId(header, "fmt ")) {
             if (size < 16 || size > available) return std::nullopt;

@@ -1,8 +1,8 @@
 #include "platform/win/WavePlayer.h"
 
-#include "platform/win/AlsaWavePlayer.h"
-
 #include <mutex>
+
+#include "platform/win/AlsaWavePlayer.h"
 
 namespace lumo::win {
 

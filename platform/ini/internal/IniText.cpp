@@ -1,7 +1,5 @@
 #include "platform/ini/internal/IniText.h"
 
-#include "platform/ini/IniError.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+
+#include "platform/ini/IniError.h"
 
 namespace lumo::ini::internal {
 
@@ -64,9 +64,7 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
-bool isBlankOrTab(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool isBlankOrTab(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 

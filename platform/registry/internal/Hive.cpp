@@ -1,17 +1,15 @@
 #include "platform/registry/internal/Hive.h"
 
-#include "platform/registry/Registry.h"
-
 #include <unordered_set>
 #include <utility>
+
+#include "platform/registry/Registry.h"
 
 namespace lumo::registry::internal {
 
 namespace {
 
-char fold(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string foldCase(std::string_view text) {
     std::string out(text);
@@ -56,11 +54,20 @@ std::string joinPath(const std::vector<std::string>& parts) {
 
 void appendEscaped(std::string& out, char c) {
     switch (c) {
-    case '\\': out += "\\\\"; break;
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
-    default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += c;
     }
 }
 
@@ -101,13 +108,21 @@ std::string unescape(std::string_view text, bool isName) {
         }
         char next = text[++i];
         switch (next) {
-        case '\\': out += '\\'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        default:
-            if (!isName) out += '\\';
-            out += next;
+            case '\\':
+                out += '\\';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            default:
+                if (!isName) out += '\\';
+                out += next;
         }
     }
     return out;

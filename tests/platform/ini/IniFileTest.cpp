@@ -1,8 +1,4 @@
-#include "platform/ini/IniError.h"
-#include "platform/ini/IniFile.h"
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,6 +6,9 @@
 #include <optional>
 #include <sstream>
 #include <string>
+
+#include "platform/ini/IniError.h"
+#include "platform/ini/IniFile.h"
 
 namespace fs = std::filesystem;
 using lumo::ini::IniError;
@@ -55,8 +54,8 @@ TEST_F(IniFileTest, ReadRules) {
         {"plain", "[LANGUAGE]\nLANG_10=Neu\n", "LANGUAGE", "LANG_10", "Neu"},
         {"blanks around key and value removed", "[LANGUAGE]\n  LANG_1 \t=  User  ID \t\n",
          "LANGUAGE", "LANG_1", "User  ID"},
-        {"value starting with a second equals sign", "[LANGUAGE]\nLANG_29==Delete ?\n",
-         "LANGUAGE", "LANG_29", "=Delete ?"},
+        {"value starting with a second equals sign", "[LANGUAGE]\nLANG_29==Delete ?\n", "LANGUAGE",
+         "LANG_29", "=Delete ?"},
         {"equals sign after blanks", "[LANGUAGE]\nLANG_29 = = x\n", "LANGUAGE", "LANG_29", "= x"},
         {"double quotes removed", "[S]\nk=\"a b\"\n", "S", "k", "a b"},
         {"single quotes removed", "[S]\nk='a b'\n", "S", "k", "a b"},
@@ -122,9 +121,17 @@ TEST_F(IniFileTest, FolderThrows) {
 }
 
 TEST_F(IniFileTest, WrittenValuesReadBackUnchanged) {
-    const char* values[] = {"plain", "", "=Do you want to delete ?", "  outer blanks  ",
-                            "\"quoted\"", "'single'", "\"", "a \"b\" c", "tab\tinside",
-                            "\xE4\xB8\xAD\xE6\x96\x87", "x="};
+    const char* values[] = {"plain",
+                            "",
+                            "=Do you want to delete ?",
+                            "  outer blanks  ",
+                            "\"quoted\"",
+                            "'single'",
+                            "\"",
+                            "a \"b\" c",
+                            "tab\tinside",
+                            "\xE4\xB8\xAD\xE6\x96\x87",
+                            "x="};
     IniFile ini(m_dir / "new.ini");
     for (const char* v : values) {
         SCOPED_TRACE(std::string("value \"") + v + "\"");
@@ -137,11 +144,11 @@ TEST_F(IniFileTest, WriteReplacesInPlaceAndKeepsOtherLines) {
     fs::path p = write("; Kestrel\n[LANGUAGE]\nLANG_1 = User ID\nlang_2=Name\n\n[Other]\nx=1\n");
     IniFile ini(p);
     ini.writeString("language", "LANG_2", "Nom");
-    EXPECT_EQ(contents(p),
-              "; Kestrel\n[LANGUAGE]\nLANG_1 = User ID\nLANG_2=Nom\n\n[Other]\nx=1\n");
+    EXPECT_EQ(contents(p), "; Kestrel\n[LANGUAGE]\nLANG_1 = User ID\nLANG_2=Nom\n\n[Other]\nx=1\n");
     ini.writeString("LANGUAGE", "LUMO", "lumo.fr");
-    EXPECT_EQ(contents(p),
-              "; Kestrel\n[LANGUAGE]\nLANG_1 = User ID\nLANG_2=Nom\nLUMO=lumo.fr\n\n[Other]\nx=1\n");
+    EXPECT_EQ(
+        contents(p),
+        "; Kestrel\n[LANGUAGE]\nLANG_1 = User ID\nLANG_2=Nom\nLUMO=lumo.fr\n\n[Other]\nx=1\n");
     ini.writeString("New", "k", "v");
     EXPECT_EQ(contents(p),
               "; Kestrel\n[LANGUAGE]\nLANG_1 = User ID\nLANG_2=Nom\nLUMO=lumo.fr\n\n[Other]\nx=1\n"

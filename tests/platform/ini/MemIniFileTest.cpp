@@ -1,8 +1,4 @@
-#include "platform/ini/IniError.h"
-#include "platform/ini/MemIniFile.h"
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,6 +6,9 @@
 #include <optional>
 #include <random>
 #include <string>
+
+#include "platform/ini/IniError.h"
+#include "platform/ini/MemIniFile.h"
 
 namespace fs = std::filesystem;
 using lumo::ini::IniError;
@@ -125,8 +124,8 @@ TEST(MemIniFile, ReadIntegerRules) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("value \"") + c.value + "\"");
-        MemIniFile ini = MemIniFile::fromText(std::string("[LanguageOptions]\nFontSize=") +
-                                              c.value + "\n");
+        MemIniFile ini =
+            MemIniFile::fromText(std::string("[LanguageOptions]\nFontSize=") + c.value + "\n");
         EXPECT_EQ(ini.readInteger("LanguageOptions", "FontSize", -99), c.expected);
     }
     MemIniFile empty;
@@ -134,8 +133,8 @@ TEST(MemIniFile, ReadIntegerRules) {
 }
 
 TEST(MemIniFile, SectionAndKeyListsKeepFileOrderAndFirstSpelling) {
-    MemIniFile ini = MemIniFile::fromText(
-        "junk=1\n[Zeta]\nb=1\na=2\nB=3\n[alpha]\nx=1\n[ZETA]\nc=4\n[Empty]\n");
+    MemIniFile ini =
+        MemIniFile::fromText("junk=1\n[Zeta]\nb=1\na=2\nB=3\n[alpha]\nx=1\n[ZETA]\nc=4\n[Empty]\n");
     EXPECT_EQ(ini.sections(), (std::vector<std::string>{"Zeta", "alpha", "Empty"}));
     EXPECT_EQ(ini.sectionKeys("zeta"), (std::vector<std::string>{"b", "a"}));
     EXPECT_TRUE(ini.hasSection("EMPTY"));

@@ -1,15 +1,13 @@
 // Several writers on one root file at the same moment: every value written must survive.
-#include "platform/registry/Registry.h"
-
-#include "RegistryTestSupport.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <thread>
 #include <vector>
+
+#include "RegistryTestSupport.h"
+#include "platform/registry/Registry.h"
 
 using namespace lumo::registry;
 
@@ -87,8 +85,7 @@ TEST(RegistryConcurrency, ThreadsWritingAtOnceKeepEveryValue) {
     ScopedRegistryDir dir;
     std::vector<std::thread> threads;
     std::vector<char> ok(kWriters, 0);
-    for (int w = 0; w < kWriters; ++w)
-        threads.emplace_back([w, &ok] { ok[w] = runWriter(w); });
+    for (int w = 0; w < kWriters; ++w) threads.emplace_back([w, &ok] { ok[w] = runWriter(w); });
     for (auto& t : threads) t.join();
     for (int w = 0; w < kWriters; ++w) EXPECT_TRUE(ok[w]) << "writer " << w;
     expectAllValues();

@@ -1,10 +1,9 @@
-#include "platform/registry/Registry.h"
-
-#include "RegistryTestSupport.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include "RegistryTestSupport.h"
+#include "platform/registry/Registry.h"
 
 namespace fs = std::filesystem;
 using namespace lumo::registry;
@@ -238,8 +237,8 @@ TEST_F(RegistryTest, WritesLeaveNoTemporaryFiles) {
     for (const auto& e : fs::directory_iterator(m_dir.path()))
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"HKEY_LOCAL_MACHINE.ini",
-                                               "HKEY_LOCAL_MACHINE.lock"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"HKEY_LOCAL_MACHINE.ini", "HKEY_LOCAL_MACHINE.lock"}));
 }
 
 TEST(RegistryDir, EnvironmentDecidesTheFolder) {

@@ -15,8 +15,7 @@ class ScopedRegistryDir {
 public:
     ScopedRegistryDir() {
         if (const char* old = ::getenv("LUMO_REGISTRY")) m_old = old;
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "registry-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "registry-XXXXXX").string();
         m_dir = ::mkdtemp(pattern.data());
         ::setenv("LUMO_REGISTRY", m_dir.c_str(), 1);
     }

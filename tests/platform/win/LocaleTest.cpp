@@ -1,11 +1,10 @@
-#include "platform/win/Locale.h"
-
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <optional>
 #include <string>
+
+#include "platform/win/Locale.h"
 
 using namespace lumo::win;
 

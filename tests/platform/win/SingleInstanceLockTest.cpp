@@ -1,7 +1,4 @@
-#include "platform/win/SingleInstanceLock.h"
-
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -11,6 +8,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+
+#include "platform/win/SingleInstanceLock.h"
 
 namespace fs = std::filesystem;
 using lumo::win::SingleInstanceLock;

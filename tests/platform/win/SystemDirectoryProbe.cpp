@@ -1,7 +1,7 @@
-#include "platform/win/SystemDirectory.h"
-
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
+
+#include "platform/win/SystemDirectory.h"
 
 // Copies the answer into malloc'ed memory so that the test owns it.
 extern "C" __attribute__((visibility("default"))) char* probeSystemDirectory() {

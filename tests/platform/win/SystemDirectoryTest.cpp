@@ -1,14 +1,13 @@
-#include "platform/win/SystemDirectory.h"
-
-#include <gtest/gtest.h>
-
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
+
+#include "platform/win/SystemDirectory.h"
 
 namespace fs = std::filesystem;
 using lumo::win::systemDirectory;

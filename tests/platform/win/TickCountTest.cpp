@@ -1,9 +1,9 @@
-#include "platform/win/TickCount.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
+
+#include "platform/win/TickCount.h"
 
 using lumo::win::tickCount;
 

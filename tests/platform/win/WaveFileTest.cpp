@@ -1,13 +1,11 @@
-#include "platform/win/WaveFile.h"
-
-#include "WaveTestFiles.h"
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
 #include <random>
+
+#include "WaveTestFiles.h"
+#include "platform/win/WaveFile.h"
 
 using lumo::win::WaveFile;
 using namespace wavetest;
@@ -51,26 +49,27 @@ TEST(WaveFile, AcceptedFormats) {
         {"16-bit stereo", simpleWave(2, 44100, 16, 50), 2, 44100, 16, 50},
         {"16-bit mono, odd rate", simpleWave(1, 12345, 16, 7), 1, 12345, 16, 7},
         {"unknown chunks before and between",
-         build({listChunk, chunk("fmt ", pcmFormat(1, 8000, 8)), oddChunk,
-                chunk("data", ramp(10))}),
+         build(
+             {listChunk, chunk("fmt ", pcmFormat(1, 8000, 8)), oddChunk, chunk("data", ramp(10))}),
          1, 8000, 8, 10},
         {"data before fmt", build({chunk("data", ramp(8)), chunk("fmt ", pcmFormat(2, 8000, 16))}),
          2, 8000, 16, 2},
         {"longer fmt chunk (cbSize)",
-         build({chunk("fmt ", [] {
-                    Bytes f = pcmFormat(1, 8000, 16);
-                    put16(f, 0);
-                    return f;
-                }()),
+         build({chunk("fmt ",
+                      [] {
+                          Bytes f = pcmFormat(1, 8000, 16);
+                          put16(f, 0);
+                          return f;
+                      }()),
                 chunk("data", ramp(6))}),
          1, 8000, 16, 3},
-        {"extensible PCM", build({chunk("fmt ", extensibleFormat(2, 48000, 16, 1)),
-                                  chunk("data", ramp(16))}),
-         2, 48000, 16, 4},
+        {"extensible PCM",
+         build({chunk("fmt ", extensibleFormat(2, 48000, 16, 1)), chunk("data", ramp(16))}), 2,
+         48000, 16, 4},
         {"partial last frame dropped",
          build({chunk("fmt ", pcmFormat(2, 8000, 16)), chunk("data", ramp(11))}), 2, 8000, 16, 2},
-        {"empty data", build({chunk("fmt ", pcmFormat(1, 8000, 8)), chunk("data", {})}), 1, 8000,
-         8, 0},
+        {"empty data", build({chunk("fmt ", pcmFormat(1, 8000, 8)), chunk("data", {})}), 1, 8000, 8,
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

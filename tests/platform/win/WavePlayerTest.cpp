@@ -1,15 +1,13 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "WaveTestFiles.h"
 #include "platform/win/AlsaWavePlayer.h"
 #include "platform/win/RecordingWavePlayer.h"
 #include "platform/win/ScopedWavePlayer.h"
 #include "platform/win/WavePlayer.h"
-
-#include "WaveTestFiles.h"
-
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <filesystem>
 
 namespace fs = std::filesystem;
 using namespace lumo::win;
@@ -119,8 +117,7 @@ TEST(WavePlayerSeam, RecorderReplacesThePlayerAndIsRestored) {
         using R = RecordingWavePlayer::Request;
         EXPECT_EQ(recorder->requests(),
                   (std::vector<R>{{"WaitFor.wav", true}, {"Acquired.wav", false}}));
-        EXPECT_EQ(recorder->fileNames(),
-                  (std::vector<std::string>{"WaitFor.wav", "Acquired.wav"}));
+        EXPECT_EQ(recorder->fileNames(), (std::vector<std::string>{"WaitFor.wav", "Acquired.wav"}));
         recorder->clear();
         EXPECT_TRUE(recorder->requests().empty());
     }

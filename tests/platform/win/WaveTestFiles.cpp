@@ -13,9 +13,7 @@ void put32(Bytes& b, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-void putId(Bytes& b, const char* id) {
-    b.insert(b.end(), id, id + 4);
-}
+void putId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
 
 void putChunk(Bytes& b, const char* id, const Bytes& body) {
     putId(b, id);
@@ -39,12 +37,12 @@ Bytes pcmFormat(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
 Bytes extensibleFormat(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
                        std::uint16_t subFormat) {
     Bytes f = pcmFormat(channels, rate, bits, 0xFFFE);
-    put16(f, 22);              // extension size
-    put16(f, bits);            // valid bits
+    put16(f, 22);                       // extension size
+    put16(f, bits);                     // valid bits
     put32(f, channels == 2 ? 3u : 4u);  // channel mask
-    put16(f, subFormat);       // sub-format GUID: code, then the fixed tail
-    const std::uint8_t tail[] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
-                                 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    put16(f, subFormat);                // sub-format GUID: code, then the fixed tail
+    const std::uint8_t tail[] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     f.insert(f.end(), std::begin(tail), std::end(tail));
     return f;
 }
