@@ -10,9 +10,10 @@
 #include "control/core/ControlMessages.h"
 #include "control/core/EngineStart.h"
 #include "control/core/FingerTemplateTables.h"
-#include "control/core/LumoDispatch.h"
+#include "control/resources/LumoMembers.h"
 #include "control/core/QtMessagePresenter.h"
 #include "platform/com/ComError.h"
+#include "platform/com/ErrorGuard.h"
 #include "platform/win/SystemDirectory.h"
 
 namespace lumo::control {
@@ -20,83 +21,6 @@ namespace lumo::control {
 using com::Bstr;
 using com::ComError;
 using com::ComPtr;
-
-// The event sink the host connected, shared by the control and its connection points.
-struct EventSinks {
-    ComPtr<IDispatch> sink;
-    DWORD cookie = 0;
-    DWORD nextCookie = 1;
-};
-
-// The control's one connection point, for IVIZErevorMainEvents. It keeps the control alive
-// while a host holds it; the control keeps only the shared sink slot, so there is no cycle.
-class EventConnectionPoint final : public com::ComObject<EventConnectionPoint, IConnectionPoint> {
-public:
-    EventConnectionPoint(TLumoMain* container, std::shared_ptr<EventSinks> sinks)
-        : m_container(container), m_sinks(std::move(sinks))
-    {
-    }
-
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* pIID) override
-    {
-        if (!pIID)
-            return E_POINTER;
-        *pIID = DIID_IVIZErevorMainEvents;
-        return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** ppCPC) override
-    {
-        if (!ppCPC)
-            return E_POINTER;
-        *ppCPC = static_cast<IConnectionPointContainer*>(m_container.get());
-        (*ppCPC)->AddRef();
-        return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown* pUnkSink, DWORD* pdwCookie) override
-    {
-        if (!pdwCookie)
-            return E_POINTER;
-        *pdwCookie = 0;
-        if (!pUnkSink)
-            return E_POINTER;
-        // An ActiveForm keeps one sink.
-        if (m_sinks->sink)
-            return CONNECT_E_ADVISELIMIT;
-        ComPtr<IUnknown> unknown(pUnkSink);
-        ComPtr<IDispatch> sink = unknown.query<IVIZErevorMainEvents>();
-        if (!sink)
-            sink = unknown.query<IDispatch>();
-        if (!sink)
-            return CONNECT_E_CANNOTCONNECT;
-        m_sinks->sink = sink;
-        m_sinks->cookie = m_sinks->nextCookie++;
-        *pdwCookie = m_sinks->cookie;
-        return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD dwCookie) override
-    {
-        if (!m_sinks->sink || dwCookie == 0 || dwCookie != m_sinks->cookie)
-            return CONNECT_E_NOCONNECTION;
-        ComPtr<IDispatch> released = std::move(m_sinks->sink);
-        m_sinks->sink = nullptr;
-        m_sinks->cookie = 0;
-        return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** ppEnum) override
-    {
-        if (ppEnum)
-            *ppEnum = nullptr;
-        return E_NOTIMPL;
-    }
-
-private:
-    ComPtr<TLumoMain> m_container;
-    std::shared_ptr<EventSinks> m_sinks;
-};
 
 namespace {
 
@@ -108,22 +32,7 @@ VARIANT_BOOL toVariantBool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
 template <class Body>
 HRESULT guarded(Body&& body) noexcept
 {
-    try {
-        body();
-        return S_OK;
-    } catch (const ComError& e) {
-        com::setErrorInfo(e.what(), kSource, IID_ILumoMain);
-        return e.hresult();
-    } catch (const std::bad_alloc&) {
-        com::setErrorInfo("Out of memory", kSource, IID_ILumoMain);
-        return E_OUTOFMEMORY;
-    } catch (const std::exception& e) {
-        com::setErrorInfo(e.what(), kSource, IID_ILumoMain);
-        return E_UNEXPECTED;
-    } catch (...) {
-        com::setErrorInfo("Unexpected error", kSource, IID_ILumoMain);
-        return E_UNEXPECTED;
-    }
+    return com::guarded(std::forward<Body>(body), kSource, IID_ILumoMain);
 }
 
 template <class T>
@@ -165,8 +74,7 @@ OLE_COLOR toOleColor(const QColor& c)
 
 TLumoMain::TLumoMain(std::shared_ptr<engine::IFPEngine> engine)
     : m_engine(std::move(engine)),
-      m_presenter(std::make_shared<QtMessagePresenter>()),
-      m_sinks(std::make_shared<EventSinks>())
+      m_presenter(std::make_shared<QtMessagePresenter>())
 {
     if (!m_engine)
         throw ComError(E_POINTER, "The control needs an engine");
@@ -180,8 +88,7 @@ TLumoMain::TLumoMain(std::shared_ptr<engine::IFPEngine> engine)
 TLumoMain::~TLumoMain()
 {
     if (m_form) {
-        if (m_sinks->sink)
-            fireEvent(LumoEventDispId::OnDestroy);
+        fireEvent(LumoEventDispId::OnDestroy);
         m_form->events = {};
         delete m_form.data();
     }
@@ -230,31 +137,24 @@ void TLumoMain::Initialize()
     e.paint = [this] { fireEvent(LumoEventDispId::OnPaint); };
 }
 
-bool TLumoMain::hasEventSink() const { return bool(m_sinks->sink); }
+bool TLumoMain::hasEventSink() const { return m_events.point().hasSinks(); }
 
 void TLumoMain::fireEvent(DISPID dispid)
 {
-    ComPtr<IDispatch> sink = m_sinks->sink;  // the sink may disconnect while it runs
-    if (!sink)
-        return;
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    sink->Invoke(dispid, IID_NULL, LumoTypeLibLocale, DISPATCH_METHOD, &none, nullptr, nullptr,
-                 nullptr);
+    // A sink's failure is the sink's business; without a sink nothing is sent.
+    m_events.point().fire(dispid);
 }
 
 short TLumoMain::fireKeyPress(short key)
 {
-    ComPtr<IDispatch> sink = m_sinks->sink;
-    if (!sink)
+    if (!m_events.point().hasSinks())
         return key;
     SHORT value = key;
     VARIANT arg;
     VariantInit(&arg);
     V_VT(&arg) = VT_BYREF | VT_I2;
     arg.piVal = &value;
-    DISPPARAMS params{&arg, nullptr, 1, 0};
-    sink->Invoke(LumoEventDispId::OnKeyPress, IID_NULL, LumoTypeLibLocale, DISPATCH_METHOD,
-                 &params, nullptr, nullptr, nullptr);
+    m_events.point().fire(LumoEventDispId::OnKeyPress, {arg});
     return value;
 }
 
@@ -284,21 +184,21 @@ HRESULT TLumoMain::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo)
 {
     if (ppTInfo)
         *ppTInfo = nullptr;
-    return DISP_E_BADINDEX;
+    return TYPE_E_ELEMENTNOTFOUND;
 }
 
-HRESULT TLumoMain::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
+HRESULT TLumoMain::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
                                  DISPID* rgDispId)
 {
-    return lumoGetIDsOfNames(riid, rgszNames, cNames, lcid, rgDispId);
+    return lumoMemberTable().getIDsOfNames(riid, rgszNames, cNames, rgDispId);
 }
 
-HRESULT TLumoMain::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+HRESULT TLumoMain::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
                           DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                           UINT* puArgErr)
 {
-    return lumoInvoke(static_cast<ILumoMain*>(this), dispIdMember, riid, lcid, wFlags, pDispParams,
-                      pVarResult, pExcepInfo, puArgErr);
+    return lumoMemberTable().invoke(static_cast<ILumoMain&>(*this), dispIdMember, riid, wFlags,
+                                    pDispParams, pVarResult, pExcepInfo, puArgErr);
 }
 
 // --- inherited form properties --------------------------------------------------------------
@@ -954,28 +854,6 @@ HRESULT TLumoMain::ReadTemplateFromCard(BSTR*, LONG*, VARIANT_BOOL, LONG*)
 }
 
 // --- connection points, hosting, error info ------------------------------------------------
-
-HRESULT TLumoMain::EnumConnectionPoints(IEnumConnectionPoints** ppEnum)
-{
-    if (ppEnum)
-        *ppEnum = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT TLumoMain::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP)
-{
-    if (!ppCP)
-        return E_POINTER;
-    *ppCP = nullptr;
-    if (!(riid == DIID_IVIZErevorMainEvents))
-        return CONNECT_E_NOCONNECTION;
-    try {
-        *ppCP = com::makeObject<EventConnectionPoint>(this, m_sinks).detach();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
-}
 
 HRESULT TLumoMain::GetFormWidget(QWidget** form)
 {

@@ -33,12 +33,10 @@
 #include "engine/IFPEngine.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/ComPtr.h"
+#include "platform/com/ConnectionPointContainer.h"
 #include "platform/com/ErrorInfo.h"
 
 namespace lumo::control {
-
-class EventConnectionPoint;
-struct EventSinks;
 
 class TLumoMain final
     : public com::ComObject<TLumoMain, ILumoMain, IConnectionPointContainer, ILumoActiveForm,
@@ -178,8 +176,7 @@ public:
     HRESULT STDMETHODCALLTYPE PlayBeep(VARIANT_BOOL bValue, LONG* Result) override;
 
     // --- IConnectionPointContainer ---
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override;
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) override;
+    LUMO_CONNECTION_POINTS_FROM(m_events)
 
     // --- ILumoActiveForm ---
     HRESULT STDMETHODCALLTYPE GetFormWidget(QWidget** form) override;
@@ -201,7 +198,7 @@ private:
 
     std::shared_ptr<engine::IFPEngine> m_engine;
     std::shared_ptr<MessagePresenter> m_presenter;
-    std::shared_ptr<EventSinks> m_sinks;
+    com::ConnectionPointContainer m_events{this, {DIID_IVIZErevorMainEvents}};
     QPointer<LumoForm> m_form;
 
     // The control's own fields.
