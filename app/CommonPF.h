@@ -41,4 +41,14 @@ void CloseSettingsKey();
 // True between OpenSettingsKey and CloseSettingsKey.
 bool SettingsKeyIsOpen();
 
+// Opens "SOFTWARE" for one action and closes the settings object at its end, also when a
+// settings call throws.
+class SettingsSession {
+public:
+    SettingsSession() { OpenSettingsKey(kSettingsKeyPath); }
+    ~SettingsSession() { CloseSettingsKey(); }
+    SettingsSession(const SettingsSession&) = delete;
+    SettingsSession& operator=(const SettingsSession&) = delete;
+};
+
 }  // namespace lumo::app

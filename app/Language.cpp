@@ -28,14 +28,6 @@ void applyTable(const LanguageTargets& targets) {
         if (target) target->applyLanguage(table);
 }
 
-// Closes the settings object also when a settings call throws.
-struct SettingsSession {
-    SettingsSession() { OpenSettingsKey(kSettingsKeyPath); }
-    ~SettingsSession() { CloseSettingsKey(); }
-    SettingsSession(const SettingsSession&) = delete;
-    SettingsSession& operator=(const SettingsSession&) = delete;
-};
-
 }  // namespace
 
 QString programFolder() {

@@ -1,0 +1,17 @@
+// Text rules shared by Kestrel's logic: trimming as the forms expect it, and making a typed
+// text safe inside an SQL string literal.
+#pragma once
+
+#include <QString>
+
+namespace lumo::app {
+
+// Removes leading and trailing blanks and control characters (every character up to U+0020),
+// the trimming that the password, search and lookup rules mean by "without blanks".
+QString trimBlanks(const QString& text);
+
+// Doubles every single quote, so that the text stays inside a '...' literal whatever it holds.
+// Characters that no literal may hold (NUL) are dropped.
+QString doubleQuotes(const QString& text);
+
+}  // namespace lumo::app
