@@ -4,6 +4,7 @@
 
 #include "control/core/EngineFactory.h"
 #include "control/core/VIZErevorMainImpl.h"
+#include "control/language/IniLang.h"
 #include "control/resources/Lumo_TLB.h"
 #include "platform/com/ErrorGuard.h"
 #include "platform/com/ObjectFactory.h"
@@ -37,9 +38,16 @@ lumo::com::ServerRegistration lumoRegistration()
     return r;
 }
 
-// The load-time step of the library: the language subsystem's search for a language file of
-// the system locale belongs here. It runs once, when CoCreateInstance or regsvr loads us.
-__attribute__((constructor)) void lumoLibraryLoaded() {}
+// The load-time step of the library: the language file of the system locale next to the host
+// program becomes current. Runs once, when CoCreateInstance or regsvr loads the library; a
+// failure only means that no language file is current.
+__attribute__((constructor)) void lumoLibraryLoaded()
+{
+    try {
+        lumo::language::loadSystemLocaleLanguage();
+    } catch (...) {
+    }
+}
 
 }  // namespace
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "control/language/LangStr.h"
+
 namespace lumo::control {
 
 namespace {
@@ -65,6 +67,8 @@ std::string controlMessage(std::string_view key)
 {
     if (const ControlMessageSource& s = source())
         return s(key);
+    if (auto msgKey = language::msgKeyFromName(key))
+        return language::langStr(*msgKey);
     return std::string(controlMessageDefault(key));
 }
 

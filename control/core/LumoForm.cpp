@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "control/language/FormRegistry.h"
+
 namespace lumo::control {
 
 namespace {
@@ -60,6 +62,12 @@ LumoForm::LumoForm(QWidget* parent) : QWidget(parent)
     m_image1->move(1, 1);
     m_engineSite->move(97, 1);
     setFocusPolicy(Qt::StrongFocus);
+    language::registerForm(this);
+}
+
+LumoForm::~LumoForm()
+{
+    language::unregisterForm(this);
 }
 
 void LumoForm::changeEvent(QEvent* event)

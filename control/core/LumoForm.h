@@ -6,6 +6,7 @@
 // events. keyPress receives the character code and returns the code to process: 0 swallows
 // the key. An empty handler means the notification does nothing.
 //
+// The form takes part in form translation (section "LumoMain" of a language file).
 // Owned by the control object (or by the host widget it is parented to, which then must not
 // outlive the control). GUI thread only.
 #pragma once
@@ -32,6 +33,7 @@ class LumoForm : public QWidget {
 
 public:
     explicit LumoForm(QWidget* parent = nullptr);
+    ~LumoForm() override;
 
     FormEvents events;
 

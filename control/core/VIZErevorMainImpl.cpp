@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <new>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "control/core/FingerTemplateTables.h"
 #include "control/resources/LumoMembers.h"
 #include "control/core/QtMessagePresenter.h"
+#include "control/language/LangStr.h"
 #include "platform/com/ComError.h"
 #include "platform/com/ErrorGuard.h"
 #include "platform/win/SystemDirectory.h"
@@ -72,9 +74,10 @@ OLE_COLOR toOleColor(const QColor& c)
 
 // --- life cycle ----------------------------------------------------------------------------
 
-TLumoMain::TLumoMain(std::shared_ptr<engine::IFPEngine> engine)
+TLumoMain::TLumoMain(std::shared_ptr<engine::IFPEngine> engine,
+                     std::shared_ptr<MessagePresenter> presenter)
     : m_engine(std::move(engine)),
-      m_presenter(std::make_shared<QtMessagePresenter>())
+      m_presenter(presenter ? std::move(presenter) : std::make_shared<QtMessagePresenter>())
 {
     if (!m_engine)
         throw ComError(E_POINTER, "The control needs an engine");
@@ -806,15 +809,17 @@ HRESULT TLumoMain::FreeBuffer(LONG FpHandle)
     });
 }
 
-// --- language, cipher and card members of later parts ----------------------------------------
+// --- language, cipher and card members ----------------------------------------
 
-HRESULT TLumoMain::SetLanguageFile(BSTR, VARIANT_BOOL* Value)
+HRESULT TLumoMain::SetLanguageFile(BSTR FileName, VARIANT_BOOL* Value)
 {
-    // No language files yet: nothing is loaded and the messages are the defaults.
-    if (!Value)
-        return E_POINTER;
-    *Value = VARIANT_FALSE;
-    return S_OK;
+    return guarded([&] {
+        requireOut(Value);
+        *Value = VARIANT_FALSE;
+        // Joined as text: a full path names a file below the system directory.
+        const std::string path = m_systemDirectory + com::bstrToUtf8(FileName);
+        *Value = toVariantBool(language::loadMessages(std::filesystem::path(path)));
+    });
 }
 
 HRESULT TLumoMain::Encrypt(BSTR, BSTR, BSTR* Value)

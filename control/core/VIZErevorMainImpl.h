@@ -42,8 +42,10 @@ class TLumoMain final
     : public com::ComObject<TLumoMain, ILumoMain, IConnectionPointContainer, ILumoActiveForm,
                             ILumoMessageBoxes, ISupportErrorInfo> {
 public:
-    // engine: the engine this control works with (never null).
-    explicit TLumoMain(std::shared_ptr<engine::IFPEngine> engine);
+    // engine: the engine this control works with (never null). presenter: who shows the
+    // control's message boxes, those of its creation included (null: QtMessagePresenter).
+    explicit TLumoMain(std::shared_ptr<engine::IFPEngine> engine,
+                       std::shared_ptr<MessagePresenter> presenter = nullptr);
     ~TLumoMain() override;
 
     // --- for the library's own code and in-process tests ---

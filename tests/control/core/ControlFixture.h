@@ -33,8 +33,7 @@ protected:
         ensureApplication();
         engine = std::make_shared<ScriptedEngine>();
         boxes = std::make_shared<RecordingPresenter>();
-        control = com::makeObject<control::TLumoMain>(engine);
-        control->setMessagePresenter(boxes);
+        control = com::makeObject<control::TLumoMain>(engine, boxes);
         engine->clearCalls();
         com::clearErrorInfo();
     }
