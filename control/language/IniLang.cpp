@@ -1,7 +1,6 @@
 #include "IniLang.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <system_error>
 
@@ -31,6 +30,7 @@
 #include "LanguageError.h"
 #include "NavigatorHints.h"
 #include "platform/ini/MemIniFile.h"
+#include "platform/win/Locale.h"
 
 namespace lumo::language {
 
@@ -451,27 +451,6 @@ void translateOpenForms(const ini::MemIniFile& file)
 // ---------------------------------------------------------------------------------------------
 // Locale search
 
-// The three-letter abbreviations of the locales the shipped files and the font defaults know.
-// The system's own table takes over where it has an entry.
-std::optional<std::string> builtInAbbreviation(std::uint32_t localeId)
-{
-    switch (localeId) {
-    case 1033: return "ENU";
-    case 2057: return "ENG";
-    case 1028: return "CHT";
-    case 2052: return "CHS";
-    case 1034: return "ESP";
-    case 3082: return "ESN";
-    case 1031: return "DEU";
-    case 1036: return "FRA";
-    case 1041: return "JPN";
-    case 1042: return "KOR";
-    case 1025: return "ARA";
-    case 1086: return "MSL";
-    default: return std::nullopt;
-    }
-}
-
 std::optional<std::filesystem::path> findLocaleFile(std::uint32_t localeId,
                                                     const LocaleEnvironment& environment)
 {
@@ -511,46 +490,12 @@ void resetLanguageState()
 LocaleEnvironment processLocaleEnvironment()
 {
     LocaleEnvironment environment;
-    environment.abbreviation = builtInAbbreviation;
+    environment.abbreviation = [](std::uint32_t localeId) {
+        return win::abbrevLangName(localeId);
+    };
     std::error_code error;
     environment.hostProgram = std::filesystem::read_symlink("/proc/self/exe", error);
     return environment;
-}
-
-std::uint32_t systemDefaultLocale()
-{
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (!value || !*value)
-            continue;
-        const std::string locale(value);
-        const std::string language = locale.substr(0, locale.find_first_of("_.@"));
-        const std::string territory =
-            locale.find('_') == std::string::npos
-                ? std::string()
-                : locale.substr(locale.find('_') + 1, 2);
-        if (language == "zh")
-            return territory == "TW" || territory == "HK" ? kTraditionalChinese
-                                                          : kSimplifiedChinese;
-        if (language == "es")
-            return 3082;
-        if (language == "de")
-            return 1031;
-        if (language == "fr")
-            return 1036;
-        if (language == "ja")
-            return 1041;
-        if (language == "ko")
-            return 1042;
-        if (language == "ar")
-            return 1025;
-        if (language == "ms")
-            return 1086;
-        if (language == "en" && territory == "GB")
-            return 2057;
-        return kUsEnglish;
-    }
-    return kUsEnglish;
 }
 
 std::vector<std::filesystem::path> localeCandidates(const std::filesystem::path& hostProgram,
@@ -615,7 +560,7 @@ bool loadLocaleLanguage(std::uint32_t localeId)
 
 bool loadSystemLocaleLanguage()
 {
-    return loadLocaleLanguage(systemDefaultLocale());
+    return loadLocaleLanguage(win::systemDefaultLocale());
 }
 
 bool loadLanguageFile(const std::filesystem::path& path)

@@ -75,10 +75,8 @@ struct LocaleEnvironment {
     std::function<std::optional<std::string>(std::uint32_t localeId)> abbreviation;
     std::filesystem::path hostProgram;
 };
-// The environment of this process.
+// The environment of this process: the system's locale table and /proc/self/exe.
 LocaleEnvironment processLocaleEnvironment();
-// The system's default locale identifier.
-std::uint32_t systemDefaultLocale();
 
 // The files the locale search tries for an abbreviation, in order: the host program's name with
 // the abbreviation as its extension, "vexmora." + the abbreviation beside it, then the same two

@@ -309,3 +309,19 @@ TEST(FontCharSet, CoveringFamilyFollowsTheFace)
 
 }  // namespace
 }  // namespace lumo::language
+
+namespace lumo::language {
+namespace {
+
+TEST(ProcessLocaleEnvironment, HostProgramAndSystemTable)
+{
+    const LocaleEnvironment environment = processLocaleEnvironment();
+    EXPECT_EQ(environment.hostProgram.filename(), "test_control_language");
+    ASSERT_TRUE(environment.abbreviation);
+    EXPECT_EQ(environment.abbreviation(1033), "ENU");
+    EXPECT_EQ(environment.abbreviation(2052), "CHS");
+    EXPECT_EQ(environment.abbreviation(1028), "CHT");
+}
+
+}  // namespace
+}  // namespace lumo::language
