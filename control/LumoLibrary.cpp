@@ -17,8 +17,7 @@ using lumo::com::ComPtr;
 
 constexpr const char* kSource = "Lumo";
 
-lumo::com::ServerRegistration lumoRegistration()
-{
+lumo::com::ServerRegistration lumoRegistration() {
     lumo::com::ServerRegistration r;
     r.clsid = CLSID_LumoMain;
     r.progId = LumoMainProgID;
@@ -26,7 +25,8 @@ lumo::com::ServerRegistration lumoRegistration()
     r.library = lumo::com::modulePathOf(reinterpret_cast<const void*>(&DllRegisterServer));
     r.threadingModel = "Apartment";
     r.typeLibrary = LIBID_Lumo;
-    r.typeLibraryVersion = std::to_string(LumoMajorVersion) + "." + std::to_string(LumoMinorVersion);
+    r.typeLibraryVersion =
+        std::to_string(LumoMajorVersion) + "." + std::to_string(LumoMinorVersion);
     r.typeLibraryHelp = "Lumo Library";
     const std::string clsidKey = "CLSID\\" + lumo::com::guidToString(CLSID_LumoMain);
     r.extraEntries = {
@@ -41,8 +41,7 @@ lumo::com::ServerRegistration lumoRegistration()
 // The load-time step of the library: the language file of the system locale next to the host
 // program becomes current. Runs once, when CoCreateInstance or regsvr loads the library; a
 // failure only means that no language file is current.
-__attribute__((constructor)) void lumoLibraryLoaded()
-{
+__attribute__((constructor)) void lumoLibraryLoaded() {
     try {
         lumo::language::loadSystemLocaleLanguage();
     } catch (...) {
@@ -53,18 +52,15 @@ __attribute__((constructor)) void lumoLibraryLoaded()
 
 extern "C" {
 
-LUMO_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
+LUMO_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (!(rclsid == CLSID_LumoMain))
-        return CLASS_E_CLASSNOTAVAILABLE;
+    if (!(rclsid == CLSID_LumoMain)) return CLASS_E_CLASSNOTAVAILABLE;
     return lumo::com::guarded(
         [&]() -> HRESULT {
             auto factory = lumo::com::makeObject<lumo::com::ObjectFactory>([] {
-                auto control = lumo::com::makeObject<lumo::control::TLumoMain>(
-                    lumo::control::createEngine());
+                auto control =
+                    lumo::com::makeObject<lumo::control::TLumoMain>(lumo::control::createEngine());
                 return ComPtr<IUnknown>(static_cast<ILumoMain*>(control.get()));
             });
             return factory->QueryInterface(riid, ppv);
@@ -74,13 +70,11 @@ LUMO_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
 
 LUMO_EXPORT HRESULT DllCanUnloadNow() { return lumo::com::canUnloadNow(); }
 
-LUMO_EXPORT HRESULT DllRegisterServer()
-{
+LUMO_EXPORT HRESULT DllRegisterServer() {
     return lumo::com::guarded([] { lumo::com::registerServer(lumoRegistration()); }, kSource);
 }
 
-LUMO_EXPORT HRESULT DllUnregisterServer()
-{
+LUMO_EXPORT HRESULT DllUnregisterServer() {
     return lumo::com::guarded([] { lumo::com::unregisterServer(lumoRegistration()); }, kSource);
 }
 

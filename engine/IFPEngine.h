@@ -110,7 +110,8 @@ public:
     // --- identification buffer (cache DB) --------------------------------------------------
     virtual int CreateFPCacheDB() = 0;
     virtual void ReleaseFPCacheDB(int handle) = 0;
-    virtual int AddRegTemplateStrToFPCacheDB(int handle, int id, const std::string& templateText) = 0;
+    virtual int AddRegTemplateStrToFPCacheDB(int handle, int id,
+                                             const std::string& templateText) = 0;
     virtual int RemoveTemplateFromFPCacheDB(int handle, int id) = 0;
     // Answer: the id of the matching template (the engine's value when none matches);
     // score and rank receive the engine's two further figures.
@@ -137,10 +138,13 @@ public:
                                 std::uint8_t count, const CardKey& key,
                                 const std::vector<std::uint8_t>& data) = 0;
     // The compact card form of a template string.
-    virtual int TextToCardTemplate(const std::string& templateText, TemplateValue& cardTemplate) = 0;
-    virtual int CardTemplateToText(const TemplateValue& cardTemplate, std::string& templateText) = 0;
+    virtual int TextToCardTemplate(const std::string& templateText,
+                                   TemplateValue& cardTemplate) = 0;
+    virtual int CardTemplateToText(const TemplateValue& cardTemplate,
+                                   std::string& templateText) = 0;
     // Writes the template value's bytes to fileName.
-    virtual int SaveTemplateToFile(const std::string& fileName, const TemplateValue& templateValue) = 0;
+    virtual int SaveTemplateToFile(const std::string& fileName,
+                                   const TemplateValue& templateValue) = 0;
 
     // --- events -----------------------------------------------------------------------------
     std::function<void(bool imageValid)> OnImageReceived;

@@ -6,16 +6,13 @@ namespace lumo::engine {
 
 namespace {
 
-[[noreturn]] void noEngine()
-{
-    throw EngineError("No fingerprint engine is installed: templates cannot be made, "
-                      "converted, matched or identified");
+[[noreturn]] void noEngine() {
+    throw EngineError(
+        "No fingerprint engine is installed: templates cannot be made, "
+        "converted, matched or identified");
 }
 
-[[noreturn]] void noSensor()
-{
-    throw EngineError("No fingerprint sensor is connected");
-}
+[[noreturn]] void noSensor() { throw EngineError("No fingerprint sensor is connected"); }
 
 }  // namespace
 
@@ -27,21 +24,18 @@ TemplateValue NoSensorEngine::LastTemplateValue() { noEngine(); }
 TemplateValue NoSensorEngine::TextToTemplate(const std::string&) { noEngine(); }
 TemplateValue NoSensorEngine::CompressTemplateText(const std::string&) { noEngine(); }
 std::string NoSensorEngine::TemplateToText(const TemplateValue&) { noEngine(); }
-bool NoSensorEngine::MatchTemplateStrings(std::string&, const std::string&, bool, bool&)
-{
+bool NoSensorEngine::MatchTemplateStrings(std::string&, const std::string&, bool, bool&) {
     noEngine();
 }
 
 // There is never an image to paint: leave the caller's picture as it is.
 void NoSensorEngine::DrawImage(QPainter*, int, int, int, int) {}
 
-void NoSensorEngine::SaveImageAsBitmap(const std::string&)
-{
+void NoSensorEngine::SaveImageAsBitmap(const std::string&) {
     throw EngineError("No fingerprint image has been captured");
 }
 
-void NoSensorEngine::SaveImageAsJpeg(const std::string&)
-{
+void NoSensorEngine::SaveImageAsJpeg(const std::string&) {
     throw EngineError("No fingerprint image has been captured");
 }
 
@@ -53,8 +47,7 @@ int NoSensorEngine::CreateFPCacheDB() { noEngine(); }
 void NoSensorEngine::ReleaseFPCacheDB(int) { noEngine(); }
 int NoSensorEngine::AddRegTemplateStrToFPCacheDB(int, int, const std::string&) { noEngine(); }
 int NoSensorEngine::RemoveTemplateFromFPCacheDB(int, int) { noEngine(); }
-int NoSensorEngine::IdentificationFromStrInFPCacheDB(int, const std::string&, int&, int&)
-{
+int NoSensorEngine::IdentificationFromStrInFPCacheDB(int, const std::string&, int&, int&) {
     noEngine();
 }
 
@@ -62,18 +55,15 @@ int NoSensorEngine::IdentificationFromStrInFPCacheDB(int, const std::string&, in
 // engine does when the module is unplugged.
 bool NoSensorEngine::QueryCardModule(int, int, std::vector<std::uint8_t>&) { return false; }
 bool NoSensorEngine::CardRequest(int, int, std::uint8_t, std::uint8_t, std::vector<std::uint8_t>&,
-                                 std::vector<std::uint8_t>&)
-{
+                                 std::vector<std::uint8_t>&) {
     return false;
 }
 int NoSensorEngine::ReadCardBlocks(int, int, std::uint8_t, std::uint8_t, std::uint8_t,
-                                   const CardKey&, std::vector<std::uint8_t>&)
-{
+                                   const CardKey&, std::vector<std::uint8_t>&) {
     return 0;
 }
 int NoSensorEngine::WriteCardBlocks(int, int, std::uint8_t, std::uint8_t, std::uint8_t,
-                                    const CardKey&, const std::vector<std::uint8_t>&)
-{
+                                    const CardKey&, const std::vector<std::uint8_t>&) {
     return 0;
 }
 int NoSensorEngine::TextToCardTemplate(const std::string&, TemplateValue&) { noEngine(); }

@@ -81,7 +81,8 @@ public:
                         const std::vector<std::uint8_t>& data) override;
     int TextToCardTemplate(const std::string& templateText, TemplateValue& cardTemplate) override;
     int CardTemplateToText(const TemplateValue& cardTemplate, std::string& templateText) override;
-    int SaveTemplateToFile(const std::string& fileName, const TemplateValue& templateValue) override;
+    int SaveTemplateToFile(const std::string& fileName,
+                           const TemplateValue& templateValue) override;
 
 private:
     // Persisted defaults of the engine control.

@@ -25,7 +25,8 @@ constexpr std::array<Message, 28> kDefaults = {{
     {"sNotInstallDriver", "Install fingerprint sensor driver"},
     {"sNotConnectSensor", "Not connect with sensor!"},
     {"sInitializationFailed", "Failed in initializing sensor"},
-    {"sCancelFingerprintChanged", "Existing fingerprint data has been changed, whether save these?"},
+    {"sCancelFingerprintChanged",
+     "Existing fingerprint data has been changed, whether save these?"},
     {"sSelectFingerToVerify", "Press finger flatware"},
     {"sVerFingerprintQualityIsPoor", "Fingerprint quality is poor!"},
     {"sFeatureOk", "Succeed in selecting fingerprint module"},
@@ -46,35 +47,26 @@ constexpr std::array<Message, 28> kDefaults = {{
     {"sEnrollMessage", "Press 4 times to enroll a finger"},
 }};
 
-ControlMessageSource& source()
-{
+ControlMessageSource& source() {
     static ControlMessageSource s;
     return s;
 }
 
 }  // namespace
 
-std::string_view controlMessageDefault(std::string_view key)
-{
+std::string_view controlMessageDefault(std::string_view key) {
     for (const Message& m : kDefaults) {
-        if (m.key == key)
-            return m.text;
+        if (m.key == key) return m.text;
     }
     return {};
 }
 
-std::string controlMessage(std::string_view key)
-{
-    if (const ControlMessageSource& s = source())
-        return s(key);
-    if (auto msgKey = language::msgKeyFromName(key))
-        return language::langStr(*msgKey);
+std::string controlMessage(std::string_view key) {
+    if (const ControlMessageSource& s = source()) return s(key);
+    if (auto msgKey = language::msgKeyFromName(key)) return language::langStr(*msgKey);
     return std::string(controlMessageDefault(key));
 }
 
-void setControlMessageSource(ControlMessageSource s)
-{
-    source() = std::move(s);
-}
+void setControlMessageSource(ControlMessageSource s) { source() = std::move(s); }
 
 }  // namespace lumo::control

@@ -4,8 +4,7 @@
 
 namespace lumo::control {
 
-std::shared_ptr<engine::IFPEngine> createEngine()
-{
+std::shared_ptr<engine::IFPEngine> createEngine() {
     return std::make_shared<engine::NoSensorEngine>();
 }
 

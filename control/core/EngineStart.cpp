@@ -10,17 +10,14 @@ namespace lumo::control {
 
 namespace {
 
-void showError(MessagePresenter& presenter, QWidget* owner, const char* key)
-{
+void showError(MessagePresenter& presenter, QWidget* owner, const char* key) {
     presenter.show(owner, {MessageIcon::Error, controlMessage(key), MessageButtons::Ok});
 }
 
 }  // namespace
 
-bool ensureEngine(engine::IFPEngine& engine, MessagePresenter& presenter, QWidget* owner)
-{
-    if (engine.Active())
-        return true;
+bool ensureEngine(engine::IFPEngine& engine, MessagePresenter& presenter, QWidget* owner) {
+    if (engine.Active()) return true;
     bool goOn = true;
     try {
         const int code = engine.StartEngine();
@@ -31,8 +28,7 @@ bool ensureEngine(engine::IFPEngine& engine, MessagePresenter& presenter, QWidge
             showError(presenter, owner, "sNotConnectSensor");
             goOn = false;
         }
-        if (code != engine::StartOk)
-            engine.StopEngine();
+        if (code != engine::StartOk) engine.StopEngine();
     } catch (const std::exception&) {
         showError(presenter, owner, "sInitializationFailed");
         goOn = false;

@@ -3,21 +3,17 @@
 namespace lumo::control {
 
 std::optional<std::string> FingerTemplateTables::entry(const std::array<std::string, 10>& table,
-                                                       int finger)
-{
-    if (finger < 1 || finger > 10)
-        return std::nullopt;
+                                                       int finger) {
+    if (finger < 1 || finger > 10) return std::nullopt;
     return table[std::size_t(finger - 1)];
 }
 
-void FingerTemplateTables::clear()
-{
+void FingerTemplateTables::clear() {
     registration.fill({});
     verification.fill({});
 }
 
-FingerTemplateTables& fingerTemplateTables()
-{
+FingerTemplateTables& fingerTemplateTables() {
     static FingerTemplateTables tables;
     return tables;
 }

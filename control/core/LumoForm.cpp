@@ -13,8 +13,7 @@ namespace lumo::control {
 namespace {
 
 // The product logo, drawn rather than loaded so the library carries no image files.
-QPixmap logoPicture()
-{
+QPixmap logoPicture() {
     QPixmap picture(133, 60);
     picture.fill(Qt::white);
     QPainter painter(&picture);
@@ -26,14 +25,14 @@ QPixmap logoPicture()
     font.setPixelSize(22);
     font.setBold(true);
     painter.setFont(font);
-    painter.drawText(QRect(58, 0, 75, 60), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("LUMO"));
+    painter.drawText(QRect(58, 0, 75, 60), Qt::AlignVCenter | Qt::AlignLeft,
+                     QStringLiteral("LUMO"));
     return picture;
 }
 
 }  // namespace
 
-LumoForm::LumoForm(QWidget* parent) : QWidget(parent)
-{
+LumoForm::LumoForm(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("LumoMain"));
     setWindowTitle(QStringLiteral("LUMO 3.0.0"));
     setAutoFillBackground(true);
@@ -65,39 +64,29 @@ LumoForm::LumoForm(QWidget* parent) : QWidget(parent)
     language::registerForm(this);
 }
 
-LumoForm::~LumoForm()
-{
-    language::unregisterForm(this);
-}
+LumoForm::~LumoForm() { language::unregisterForm(this); }
 
-void LumoForm::changeEvent(QEvent* event)
-{
+void LumoForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange) {
         const auto& handler = isActiveWindow() ? events.activate : events.deactivate;
-        if (auto h = handler)
-            h();
+        if (auto h = handler) h();
     }
     QWidget::changeEvent(event);
 }
 
-void LumoForm::mouseReleaseEvent(QMouseEvent* event)
-{
+void LumoForm::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        if (auto h = events.click)
-            h();
+        if (auto h = events.click) h();
     }
     QWidget::mouseReleaseEvent(event);
 }
 
-void LumoForm::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (auto h = events.dblClick)
-        h();
+void LumoForm::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (auto h = events.dblClick) h();
     QWidget::mouseDoubleClickEvent(event);
 }
 
-void LumoForm::keyPressEvent(QKeyEvent* event)
-{
+void LumoForm::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     auto h = events.keyPress;
     if (!h || text.size() != 1) {
@@ -119,11 +108,9 @@ void LumoForm::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(&replaced);
 }
 
-void LumoForm::paintEvent(QPaintEvent* event)
-{
+void LumoForm::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    if (auto h = events.paint)
-        h();
+    if (auto h = events.paint) h();
 }
 
 }  // namespace lumo::control

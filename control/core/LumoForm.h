@@ -12,7 +12,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <functional>
 
 class QLabel;

@@ -4,14 +4,21 @@
 
 namespace lumo::control {
 
-MessageAnswer QtMessagePresenter::show(QWidget* owner, const MessageBoxRequest& request)
-{
+MessageAnswer QtMessagePresenter::show(QWidget* owner, const MessageBoxRequest& request) {
     QMessageBox::Icon icon = QMessageBox::Critical;
     switch (request.icon) {
-    case MessageIcon::Error: icon = QMessageBox::Critical; break;
-    case MessageIcon::Warning: icon = QMessageBox::Warning; break;
-    case MessageIcon::Information: icon = QMessageBox::Information; break;
-    case MessageIcon::Question: icon = QMessageBox::Question; break;
+        case MessageIcon::Error:
+            icon = QMessageBox::Critical;
+            break;
+        case MessageIcon::Warning:
+            icon = QMessageBox::Warning;
+            break;
+        case MessageIcon::Information:
+            icon = QMessageBox::Information;
+            break;
+        case MessageIcon::Question:
+            icon = QMessageBox::Question;
+            break;
     }
     const bool yesNo = request.buttons == MessageButtons::YesNo;
     QMessageBox box(icon, QString(), QString::fromStdString(request.text),
@@ -21,8 +28,7 @@ MessageAnswer QtMessagePresenter::show(QWidget* owner, const MessageBoxRequest& 
         box.setEscapeButton(QMessageBox::No);
     }
     const int chosen = box.exec();
-    if (!yesNo)
-        return MessageAnswer::Ok;
+    if (!yesNo) return MessageAnswer::Ok;
     return chosen == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 

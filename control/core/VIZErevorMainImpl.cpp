@@ -1,7 +1,6 @@
 #include "control/core/VIZErevorMainImpl.h"
 
 #include <QApplication>
-
 #include <exception>
 #include <filesystem>
 #include <map>
@@ -11,9 +10,9 @@
 #include "control/core/ControlMessages.h"
 #include "control/core/EngineStart.h"
 #include "control/core/FingerTemplateTables.h"
-#include "control/resources/LumoMembers.h"
 #include "control/core/QtMessagePresenter.h"
 #include "control/language/LangStr.h"
+#include "control/resources/LumoMembers.h"
 #include "platform/com/ComError.h"
 #include "platform/com/ErrorGuard.h"
 #include "platform/win/SystemDirectory.h"
@@ -32,41 +31,34 @@ VARIANT_BOOL toVariantBool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
 
 // Runs a member body: any error becomes a failing HRESULT with the message as error info.
 template <class Body>
-HRESULT guarded(Body&& body) noexcept
-{
+HRESULT guarded(Body&& body) noexcept {
     return com::guarded(std::forward<Body>(body), kSource, IID_ILumoMain);
 }
 
 template <class T>
-void requireOut(T* p)
-{
-    if (!p)
-        throw ComError(E_POINTER, "A result pointer is null");
+void requireOut(T* p) {
+    if (!p) throw ComError(E_POINTER, "A result pointer is null");
 }
 
 // A member whose behaviour this build does not provide yet.
-HRESULT notImplemented(const char* member)
-{
+HRESULT notImplemented(const char* member) {
     com::setErrorInfo(std::string(member) + " is not available in this build of the control",
                       kSource, IID_ILumoMain);
     return E_NOTIMPL;
 }
 
-void setByteArray(VARIANT* out, const engine::TemplateValue& bytes)
-{
+void setByteArray(VARIANT* out, const engine::TemplateValue& bytes) {
     SAFEARRAY* array = com::byteArrayFromVector(bytes);
     V_VT(out) = VT_ARRAY | VT_UI1;
     V_ARRAY(out) = array;
 }
 
-QColor fromOleColor(OLE_COLOR c)
-{
+QColor fromOleColor(OLE_COLOR c) {
     // OLE colours are 0x00BBGGRR; system colours (high bit set) are not used on this form.
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
-OLE_COLOR toOleColor(const QColor& c)
-{
+OLE_COLOR toOleColor(const QColor& c) {
     return OLE_COLOR(c.red()) | (OLE_COLOR(c.green()) << 8) | (OLE_COLOR(c.blue()) << 16);
 }
 
@@ -77,10 +69,8 @@ OLE_COLOR toOleColor(const QColor& c)
 TLumoMain::TLumoMain(std::shared_ptr<engine::IFPEngine> engine,
                      std::shared_ptr<MessagePresenter> presenter)
     : m_engine(std::move(engine)),
-      m_presenter(presenter ? std::move(presenter) : std::make_shared<QtMessagePresenter>())
-{
-    if (!m_engine)
-        throw ComError(E_POINTER, "The control needs an engine");
+      m_presenter(presenter ? std::move(presenter) : std::make_shared<QtMessagePresenter>()) {
+    if (!m_engine) throw ComError(E_POINTER, "The control needs an engine");
     if (!QApplication::instance())
         throw ComError(E_UNEXPECTED, "The host has no QApplication: create it before the control");
     m_form = new LumoForm();
@@ -88,8 +78,7 @@ TLumoMain::TLumoMain(std::shared_ptr<engine::IFPEngine> engine,
     Initialize();
 }
 
-TLumoMain::~TLumoMain()
-{
+TLumoMain::~TLumoMain() {
     if (m_form) {
         fireEvent(LumoEventDispId::OnDestroy);
         m_form->events = {};
@@ -97,8 +86,7 @@ TLumoMain::~TLumoMain()
     }
 }
 
-void TLumoMain::ActiveFormCreate()
-{
+void TLumoMain::ActiveFormCreate() {
     m_registerTemplate.clear();
     m_verifyTemplate.clear();
     m_verifyCount = 3;
@@ -112,8 +100,7 @@ void TLumoMain::ActiveFormCreate()
     m_engine->setFPEngineVersion("9");
 
     m_systemDirectory = win::systemDirectory();
-    if (m_systemDirectory.empty() || m_systemDirectory.back() != '/')
-        m_systemDirectory += '/';
+    if (m_systemDirectory.empty() || m_systemDirectory.back() != '/') m_systemDirectory += '/';
 
     VARIANT_BOOL loaded = VARIANT_FALSE;
     Bstr name("lumo.en");
@@ -124,13 +111,11 @@ void TLumoMain::ActiveFormCreate()
         showError(com::takeErrorDescription());
     }
 
-    if (QString::fromStdString(m_checkFinger).trimmed().isEmpty())
-        m_checkFinger = "0000000000";
+    if (QString::fromStdString(m_checkFinger).trimmed().isEmpty()) m_checkFinger = "0000000000";
     m_cardKey.fill(0xFF);
 }
 
-void TLumoMain::Initialize()
-{
+void TLumoMain::Initialize() {
     FormEvents& e = m_form->events;
     e.activate = [this] { fireEvent(LumoEventDispId::OnActivate); };
     e.click = [this] { fireEvent(LumoEventDispId::OnClick); };
@@ -142,16 +127,13 @@ void TLumoMain::Initialize()
 
 bool TLumoMain::hasEventSink() const { return m_events.point().hasSinks(); }
 
-void TLumoMain::fireEvent(DISPID dispid)
-{
+void TLumoMain::fireEvent(DISPID dispid) {
     // A sink's failure is the sink's business; without a sink nothing is sent.
     m_events.point().fire(dispid);
 }
 
-short TLumoMain::fireKeyPress(short key)
-{
-    if (!m_events.point().hasSinks())
-        return key;
+short TLumoMain::fireKeyPress(short key) {
+    if (!m_events.point().hasSinks()) return key;
     SHORT value = key;
     VARIANT arg;
     VariantInit(&arg);
@@ -161,13 +143,11 @@ short TLumoMain::fireKeyPress(short key)
     return value;
 }
 
-void TLumoMain::setMessagePresenter(std::shared_ptr<MessagePresenter> presenter)
-{
+void TLumoMain::setMessagePresenter(std::shared_ptr<MessagePresenter> presenter) {
     m_presenter = presenter ? std::move(presenter) : std::make_shared<QtMessagePresenter>();
 }
 
-void TLumoMain::showError(const std::string& text)
-{
+void TLumoMain::showError(const std::string& text) {
     m_presenter->show(m_form, {MessageIcon::Error, text, MessageButtons::Ok});
 }
 
@@ -175,31 +155,25 @@ bool TLumoMain::EnsureEngine() { return ensureEngine(*m_engine, *m_presenter, m_
 
 // --- IDispatch -----------------------------------------------------------------------------
 
-HRESULT TLumoMain::GetTypeInfoCount(UINT* pctinfo)
-{
-    if (!pctinfo)
-        return E_POINTER;
+HRESULT TLumoMain::GetTypeInfoCount(UINT* pctinfo) {
+    if (!pctinfo) return E_POINTER;
     *pctinfo = 0;
     return S_OK;
 }
 
-HRESULT TLumoMain::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo)
-{
-    if (ppTInfo)
-        *ppTInfo = nullptr;
+HRESULT TLumoMain::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
+    if (ppTInfo) *ppTInfo = nullptr;
     return TYPE_E_ELEMENTNOTFOUND;
 }
 
 HRESULT TLumoMain::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
-                                 DISPID* rgDispId)
-{
+                                 DISPID* rgDispId) {
     return lumoMemberTable().getIDsOfNames(riid, rgszNames, cNames, rgDispId);
 }
 
 HRESULT TLumoMain::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
                           DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                          UINT* puArgErr)
-{
+                          UINT* puArgErr) {
     return lumoMemberTable().invoke(static_cast<ILumoMain&>(*this), dispIdMember, riid, wFlags,
                                     pDispParams, pVarResult, pExcepInfo, puArgErr);
 }
@@ -207,43 +181,35 @@ HRESULT TLumoMain::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
 // --- inherited form properties --------------------------------------------------------------
 // Plain accessors: they cannot fail, apart from a null result pointer.
 
-#define LUMO_GET_FIELD(Name, Type, expr)          \
-    HRESULT TLumoMain::get_##Name(Type* Value)    \
-    {                                             \
-        if (!Value)                               \
-            return E_POINTER;                     \
-        *Value = (expr);                          \
-        return S_OK;                              \
+#define LUMO_GET_FIELD(Name, Type, expr)         \
+    HRESULT TLumoMain::get_##Name(Type* Value) { \
+        if (!Value) return E_POINTER;            \
+        *Value = (expr);                         \
+        return S_OK;                             \
     }
 
 LUMO_GET_FIELD(Visible, VARIANT_BOOL, toVariantBool(m_form && m_form->isVisible()))
-HRESULT TLumoMain::put_Visible(VARIANT_BOOL Value)
-{
-    if (m_form)
-        m_form->setVisible(Value != VARIANT_FALSE);
+HRESULT TLumoMain::put_Visible(VARIANT_BOOL Value) {
+    if (m_form) m_form->setVisible(Value != VARIANT_FALSE);
     return S_OK;
 }
 LUMO_GET_FIELD(AutoScroll, VARIANT_BOOL, toVariantBool(m_autoScroll))
-HRESULT TLumoMain::put_AutoScroll(VARIANT_BOOL Value)
-{
+HRESULT TLumoMain::put_AutoScroll(VARIANT_BOOL Value) {
     m_autoScroll = Value != VARIANT_FALSE;
     return S_OK;
 }
 LUMO_GET_FIELD(AutoSize, VARIANT_BOOL, toVariantBool(m_autoSize))
-HRESULT TLumoMain::put_AutoSize(VARIANT_BOOL Value)
-{
+HRESULT TLumoMain::put_AutoSize(VARIANT_BOOL Value) {
     m_autoSize = Value != VARIANT_FALSE;
     return S_OK;
 }
 LUMO_GET_FIELD(AxBorderStyle, TxActiveFormBorderStyle, m_axBorderStyle)
-HRESULT TLumoMain::put_AxBorderStyle(TxActiveFormBorderStyle Value)
-{
+HRESULT TLumoMain::put_AxBorderStyle(TxActiveFormBorderStyle Value) {
     m_axBorderStyle = Value;
     return S_OK;
 }
 
-HRESULT TLumoMain::get_Caption(BSTR* Value)
-{
+HRESULT TLumoMain::get_Caption(BSTR* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = nullptr;
@@ -251,18 +217,15 @@ HRESULT TLumoMain::get_Caption(BSTR* Value)
     });
 }
 
-HRESULT TLumoMain::put_Caption(BSTR Value)
-{
+HRESULT TLumoMain::put_Caption(BSTR Value) {
     return guarded([&] {
-        if (m_form)
-            m_form->setWindowTitle(QString::fromStdString(com::bstrToUtf8(Value)));
+        if (m_form) m_form->setWindowTitle(QString::fromStdString(com::bstrToUtf8(Value)));
     });
 }
 
-LUMO_GET_FIELD(Color, OLE_COLOR, toOleColor(m_form ? m_form->palette().color(QPalette::Window)
-                                                   : QColor(Qt::white)))
-HRESULT TLumoMain::put_Color(OLE_COLOR Value)
-{
+LUMO_GET_FIELD(Color, OLE_COLOR,
+               toOleColor(m_form ? m_form->palette().color(QPalette::Window) : QColor(Qt::white)))
+HRESULT TLumoMain::put_Color(OLE_COLOR Value) {
     if (m_form) {
         QPalette pal = m_form->palette();
         pal.setColor(QPalette::Window, fromOleColor(Value));
@@ -271,10 +234,8 @@ HRESULT TLumoMain::put_Color(OLE_COLOR Value)
     return S_OK;
 }
 
-HRESULT TLumoMain::get_Font(IFontDisp** Value)
-{
-    if (Value)
-        *Value = nullptr;
+HRESULT TLumoMain::get_Font(IFontDisp** Value) {
+    if (Value) *Value = nullptr;
     return notImplemented("Font");
 }
 
@@ -282,39 +243,33 @@ HRESULT TLumoMain::put_Font(IFontDisp*) { return notImplemented("Font"); }
 HRESULT TLumoMain::putref_Font(IFontDisp**) { return notImplemented("Font"); }
 
 LUMO_GET_FIELD(KeyPreview, VARIANT_BOOL, toVariantBool(m_keyPreview))
-HRESULT TLumoMain::put_KeyPreview(VARIANT_BOOL Value)
-{
+HRESULT TLumoMain::put_KeyPreview(VARIANT_BOOL Value) {
     m_keyPreview = Value != VARIANT_FALSE;
     return S_OK;
 }
 LUMO_GET_FIELD(PixelsPerInch, LONG, m_pixelsPerInch)
-HRESULT TLumoMain::put_PixelsPerInch(LONG Value)
-{
+HRESULT TLumoMain::put_PixelsPerInch(LONG Value) {
     m_pixelsPerInch = Value;
     return S_OK;
 }
 LUMO_GET_FIELD(PrintScale, TxPrintScale, m_printScale)
-HRESULT TLumoMain::put_PrintScale(TxPrintScale Value)
-{
+HRESULT TLumoMain::put_PrintScale(TxPrintScale Value) {
     m_printScale = Value;
     return S_OK;
 }
 LUMO_GET_FIELD(Scaled, VARIANT_BOOL, toVariantBool(m_scaled))
-HRESULT TLumoMain::put_Scaled(VARIANT_BOOL Value)
-{
+HRESULT TLumoMain::put_Scaled(VARIANT_BOOL Value) {
     m_scaled = Value != VARIANT_FALSE;
     return S_OK;
 }
 LUMO_GET_FIELD(Active, VARIANT_BOOL, toVariantBool(m_form && m_form->isActiveWindow()))
 LUMO_GET_FIELD(DropTarget, VARIANT_BOOL, toVariantBool(m_dropTarget))
-HRESULT TLumoMain::put_DropTarget(VARIANT_BOOL Value)
-{
+HRESULT TLumoMain::put_DropTarget(VARIANT_BOOL Value) {
     m_dropTarget = Value != VARIANT_FALSE;
     return S_OK;
 }
 
-HRESULT TLumoMain::get_HelpFile(BSTR* Value)
-{
+HRESULT TLumoMain::get_HelpFile(BSTR* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = nullptr;
@@ -322,58 +277,46 @@ HRESULT TLumoMain::get_HelpFile(BSTR* Value)
     });
 }
 
-HRESULT TLumoMain::put_HelpFile(BSTR Value)
-{
+HRESULT TLumoMain::put_HelpFile(BSTR Value) {
     return guarded([&] { m_helpFile = com::bstrToUtf8(Value); });
 }
 
 LUMO_GET_FIELD(DoubleBuffered, VARIANT_BOOL, toVariantBool(m_doubleBuffered))
-HRESULT TLumoMain::put_DoubleBuffered(VARIANT_BOOL Value)
-{
+HRESULT TLumoMain::put_DoubleBuffered(VARIANT_BOOL Value) {
     m_doubleBuffered = Value != VARIANT_FALSE;
     return S_OK;
 }
 // No dock clients can be docked on this form.
 LUMO_GET_FIELD(VisibleDockClientCount, LONG, 0)
 LUMO_GET_FIELD(Enabled, VARIANT_BOOL, toVariantBool(m_form && m_form->isEnabled()))
-HRESULT TLumoMain::put_Enabled(VARIANT_BOOL Value)
-{
-    if (m_form)
-        m_form->setEnabled(Value != VARIANT_FALSE);
+HRESULT TLumoMain::put_Enabled(VARIANT_BOOL Value) {
+    if (m_form) m_form->setEnabled(Value != VARIANT_FALSE);
     return S_OK;
 }
 LUMO_GET_FIELD(Cursor, SHORT, m_cursor)
-HRESULT TLumoMain::put_Cursor(SHORT Value)
-{
+HRESULT TLumoMain::put_Cursor(SHORT Value) {
     m_cursor = Value;
     return S_OK;
 }
 
 // --- enrollment and verification entry points -----------------------------------------------
 
-HRESULT TLumoMain::Register(VARIANT_BOOL* Result)
-{
-    if (Result)
-        *Result = VARIANT_FALSE;
+HRESULT TLumoMain::Register(VARIANT_BOOL* Result) {
+    if (Result) *Result = VARIANT_FALSE;
     return notImplemented("Register");
 }
 
-HRESULT TLumoMain::Verify(VARIANT_BOOL* Result)
-{
-    if (Result)
-        *Result = VARIANT_FALSE;
+HRESULT TLumoMain::Verify(VARIANT_BOOL* Result) {
+    if (Result) *Result = VARIANT_FALSE;
     return notImplemented("Verify");
 }
 
-HRESULT TLumoMain::GetVerTemplate(VARIANT_BOOL* Result)
-{
-    if (Result)
-        *Result = VARIANT_FALSE;
+HRESULT TLumoMain::GetVerTemplate(VARIANT_BOOL* Result) {
+    if (Result) *Result = VARIANT_FALSE;
     return notImplemented("GetVerTemplate");
 }
 
-HRESULT TLumoMain::get_RegisterTemplate(BSTR* Value)
-{
+HRESULT TLumoMain::get_RegisterTemplate(BSTR* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = nullptr;
@@ -381,13 +324,11 @@ HRESULT TLumoMain::get_RegisterTemplate(BSTR* Value)
     });
 }
 
-HRESULT TLumoMain::put_RegisterTemplate(BSTR Value)
-{
+HRESULT TLumoMain::put_RegisterTemplate(BSTR Value) {
     return guarded([&] { m_registerTemplate = com::bstrToUtf8(Value); });
 }
 
-HRESULT TLumoMain::get_VerifyTemplate(BSTR* Value)
-{
+HRESULT TLumoMain::get_VerifyTemplate(BSTR* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = nullptr;
@@ -395,27 +336,23 @@ HRESULT TLumoMain::get_VerifyTemplate(BSTR* Value)
     });
 }
 
-HRESULT TLumoMain::put_VerifyTemplate(BSTR Value)
-{
+HRESULT TLumoMain::put_VerifyTemplate(BSTR Value) {
     return guarded([&] { m_verifyTemplate = com::bstrToUtf8(Value); });
 }
 
 LUMO_GET_FIELD(VerifyCount, LONG, m_verifyCount)
-HRESULT TLumoMain::put_VerifyCount(LONG Value)
-{
+HRESULT TLumoMain::put_VerifyCount(LONG Value) {
     m_verifyCount = Value;
     return S_OK;
 }
 
 LUMO_GET_FIELD(ParentFont, VARIANT_BOOL, toVariantBool(m_parentFont))
-HRESULT TLumoMain::put_ParentFont(VARIANT_BOOL Value)
-{
+HRESULT TLumoMain::put_ParentFont(VARIANT_BOOL Value) {
     m_parentFont = Value != VARIANT_FALSE;
     return S_OK;
 }
 
-HRESULT TLumoMain::get_CheckFinger(BSTR* Value)
-{
+HRESULT TLumoMain::get_CheckFinger(BSTR* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = nullptr;
@@ -423,65 +360,56 @@ HRESULT TLumoMain::get_CheckFinger(BSTR* Value)
     });
 }
 
-HRESULT TLumoMain::put_CheckFinger(BSTR Value)
-{
+HRESULT TLumoMain::put_CheckFinger(BSTR Value) {
     return guarded([&] { m_checkFinger = com::bstrToUtf8(Value); });
 }
 
-HRESULT TLumoMain::get_EnrollCount(LONG* Value)
-{
+HRESULT TLumoMain::get_EnrollCount(LONG* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = m_engine->EnrollCount();
     });
 }
 
-HRESULT TLumoMain::put_EnrollCount(LONG Value)
-{
+HRESULT TLumoMain::put_EnrollCount(LONG Value) {
     return guarded([&] {
-        if (Value >= 1 && Value <= 4)
-            m_engine->setEnrollCount(Value);
+        if (Value >= 1 && Value <= 4) m_engine->setEnrollCount(Value);
     });
 }
 
-HRESULT TLumoMain::GetRegFingerTemplate(LONG AFingerOrder, BSTR* Result)
-{
+HRESULT TLumoMain::GetRegFingerTemplate(LONG AFingerOrder, BSTR* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = nullptr;
-        if (auto entry = FingerTemplateTables::entry(fingerTemplateTables().registration, AFingerOrder))
+        if (auto entry =
+                FingerTemplateTables::entry(fingerTemplateTables().registration, AFingerOrder))
             *Result = com::allocBstr(*entry);
     });
 }
 
-HRESULT TLumoMain::GetVerFingerTemplate(LONG AFingerOrder, BSTR* Result)
-{
+HRESULT TLumoMain::GetVerFingerTemplate(LONG AFingerOrder, BSTR* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = nullptr;
-        if (auto entry = FingerTemplateTables::entry(fingerTemplateTables().verification, AFingerOrder))
+        if (auto entry =
+                FingerTemplateTables::entry(fingerTemplateTables().verification, AFingerOrder))
             *Result = com::allocBstr(*entry);
     });
 }
 
 LUMO_GET_FIELD(DefaultRegFinger, LONG, m_defaultFinger)
-HRESULT TLumoMain::put_DefaultRegFinger(LONG Value)
-{
-    if (Value >= 1 && Value <= 10)
-        m_defaultFinger = Value;
+HRESULT TLumoMain::put_DefaultRegFinger(LONG Value) {
+    if (Value >= 1 && Value <= 10) m_defaultFinger = Value;
     return S_OK;
 }
 
 LUMO_GET_FIELD(DefaultWindowClose, LONG, m_windowCloseSeconds)
-HRESULT TLumoMain::put_DefaultWindowClose(LONG Value)
-{
-    if (Value > 0)
-        m_windowCloseSeconds = Value;
+HRESULT TLumoMain::put_DefaultWindowClose(LONG Value) {
+    if (Value > 0) m_windowCloseSeconds = Value;
     return S_OK;
 }
 
-HRESULT TLumoMain::get_SetVerHint(BSTR* Value)
-{
+HRESULT TLumoMain::get_SetVerHint(BSTR* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = nullptr;
@@ -489,22 +417,19 @@ HRESULT TLumoMain::get_SetVerHint(BSTR* Value)
     });
 }
 
-HRESULT TLumoMain::put_SetVerHint(BSTR Value)
-{
+HRESULT TLumoMain::put_SetVerHint(BSTR Value) {
     return guarded([&] { m_verHint = com::bstrToUtf8(Value); });
 }
 
 LUMO_GET_FIELD(IsAutoRegister, VARIANT_BOOL, toVariantBool(m_autoRegister))
-HRESULT TLumoMain::put_IsAutoRegister(VARIANT_BOOL Value)
-{
+HRESULT TLumoMain::put_IsAutoRegister(VARIANT_BOOL Value) {
     m_autoRegister = Value != 0;
     return S_OK;
 }
 
 LUMO_GET_FIELD(FingerIndex, LONG, m_fingerIndex)
 
-HRESULT TLumoMain::GetTemplateString(BSTR* Result)
-{
+HRESULT TLumoMain::GetTemplateString(BSTR* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = nullptr;
@@ -521,8 +446,7 @@ HRESULT TLumoMain::GetTemplateString(BSTR* Result)
 
 // --- templates and matching ----------------------------------------------------------------
 
-HRESULT TLumoMain::CompressTemplate(BSTR ATemplate, VARIANT* Value)
-{
+HRESULT TLumoMain::CompressTemplate(BSTR ATemplate, VARIANT* Value) {
     return guarded([&] {
         requireOut(Value);
         VariantInit(Value);
@@ -530,8 +454,7 @@ HRESULT TLumoMain::CompressTemplate(BSTR ATemplate, VARIANT* Value)
     });
 }
 
-HRESULT TLumoMain::DecodeTemplate(BSTR ATemplate, VARIANT* Value)
-{
+HRESULT TLumoMain::DecodeTemplate(BSTR ATemplate, VARIANT* Value) {
     return guarded([&] {
         requireOut(Value);
         VariantInit(Value);
@@ -539,29 +462,27 @@ HRESULT TLumoMain::DecodeTemplate(BSTR ATemplate, VARIANT* Value)
     });
 }
 
-HRESULT TLumoMain::EncodeTemplate(VARIANT ATemplate, BSTR* Value)
-{
+HRESULT TLumoMain::EncodeTemplate(VARIANT ATemplate, BSTR* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = nullptr;
         VARIANT own;
         VariantInit(&own);
         HRESULT hr = VariantCopyInd(&own, &ATemplate);
-        if (FAILED(hr))
-            throw ComError(hr, "EncodeTemplate: the template value cannot be read");
+        if (FAILED(hr)) throw ComError(hr, "EncodeTemplate: the template value cannot be read");
         struct Release {
             VARIANT* v;
             ~Release() { VariantClear(v); }
         } release{&own};
         if (V_VT(&own) != (VT_ARRAY | VT_UI1))
-            throw ComError(DISP_E_TYPEMISMATCH, "EncodeTemplate: the template value must be a byte array");
+            throw ComError(DISP_E_TYPEMISMATCH,
+                           "EncodeTemplate: the template value must be a byte array");
         const engine::TemplateValue bytes = com::vectorFromByteArray(V_ARRAY(&own));
         *Value = com::allocBstr(m_engine->TemplateToText(bytes));
     });
 }
 
-HRESULT TLumoMain::MatchFinger(BSTR ARegTemplate, BSTR AVerTemplate, VARIANT_BOOL* Result)
-{
+HRESULT TLumoMain::MatchFinger(BSTR ARegTemplate, BSTR AVerTemplate, VARIANT_BOOL* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = VARIANT_FALSE;
@@ -579,21 +500,18 @@ HRESULT TLumoMain::MatchFinger(BSTR ARegTemplate, BSTR AVerTemplate, VARIANT_BOO
     });
 }
 
-HRESULT TLumoMain::get_OneToOneThreshold(LONG* Value)
-{
+HRESULT TLumoMain::get_OneToOneThreshold(LONG* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = m_engine->OneToOneThreshold();
     });
 }
 
-HRESULT TLumoMain::put_OneToOneThreshold(LONG Value)
-{
+HRESULT TLumoMain::put_OneToOneThreshold(LONG Value) {
     return guarded([&] { m_engine->setOneToOneThreshold(Value); });
 }
 
-HRESULT TLumoMain::SetFPEngineVersion(LONG FPVersion, LONG* Result)
-{
+HRESULT TLumoMain::SetFPEngineVersion(LONG FPVersion, LONG* Result) {
     return guarded([&] {
         requireOut(Result);
         if (FPVersion == 9 || FPVersion == 10) {
@@ -607,14 +525,12 @@ HRESULT TLumoMain::SetFPEngineVersion(LONG FPVersion, LONG* Result)
 
 // --- image files, sensor start and signals --------------------------------------------------
 
-HRESULT TLumoMain::AddImageFile(BSTR AFileName, LONG dpi, VARIANT_BOOL* Result)
-{
+HRESULT TLumoMain::AddImageFile(BSTR AFileName, LONG dpi, VARIANT_BOOL* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = VARIANT_FALSE;
         const std::string file = com::bstrToUtf8(AFileName);
-        if (!EnsureEngine())
-            return;
+        if (!EnsureEngine()) return;
         // The engine is stopped again whatever happened to the image, errors included.
         bool accepted = false;
         try {
@@ -632,16 +548,13 @@ HRESULT TLumoMain::AddImageFile(BSTR AFileName, LONG dpi, VARIANT_BOOL* Result)
     });
 }
 
-HRESULT TLumoMain::GetRegTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result)
-{
+HRESULT TLumoMain::GetRegTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = nullptr;
         const std::string file = com::bstrToUtf8(AFileName);
-        if (!EnsureEngine())
-            return;
-        if (m_engine->IsRegister())
-            m_engine->CancelEnrollment();
+        if (!EnsureEngine()) return;
+        if (m_engine->IsRegister()) m_engine->CancelEnrollment();
         m_engine->setEnrollCount(1);
         m_engine->StartEnrollment();
         std::string text;
@@ -650,22 +563,19 @@ HRESULT TLumoMain::GetRegTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result
     });
 }
 
-HRESULT TLumoMain::GetVerTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result)
-{
+HRESULT TLumoMain::GetVerTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = nullptr;
         const std::string file = com::bstrToUtf8(AFileName);
-        if (!EnsureEngine())
-            return;
+        if (!EnsureEngine()) return;
         std::string text;
         m_engine->VerTemplateFromImageFile(file, dpi, text);
         *Result = com::allocBstr(text);
     });
 }
 
-HRESULT TLumoMain::SaveFingerTemplateAsJPG(BSTR FileName, VARIANT_BOOL* Result)
-{
+HRESULT TLumoMain::SaveFingerTemplateAsJPG(BSTR FileName, VARIANT_BOOL* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = VARIANT_TRUE;
@@ -677,8 +587,7 @@ HRESULT TLumoMain::SaveFingerTemplateAsJPG(BSTR FileName, VARIANT_BOOL* Result)
     });
 }
 
-HRESULT TLumoMain::SaveFingerTemplateAsBMP(BSTR FileName, VARIANT_BOOL* Result)
-{
+HRESULT TLumoMain::SaveFingerTemplateAsBMP(BSTR FileName, VARIANT_BOOL* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = VARIANT_TRUE;
@@ -690,8 +599,7 @@ HRESULT TLumoMain::SaveFingerTemplateAsBMP(BSTR FileName, VARIANT_BOOL* Result)
     });
 }
 
-HRESULT TLumoMain::InitSensor(LONG* Value)
-{
+HRESULT TLumoMain::InitSensor(LONG* Value) {
     return guarded([&] {
         requireOut(Value);
         if (m_engine->Active()) {
@@ -701,16 +609,14 @@ HRESULT TLumoMain::InitSensor(LONG* Value)
         try {
             const int code = m_engine->StartEngine();
             *Value = code;
-            if (code != engine::StartOk)
-                m_engine->StopEngine();
+            if (code != engine::StartOk) m_engine->StopEngine();
         } catch (const std::exception&) {
             // Silent by design: the code, if any, is already in Value.
         }
     });
 }
 
-HRESULT TLumoMain::get_SensorSN(BSTR* Result)
-{
+HRESULT TLumoMain::get_SensorSN(BSTR* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = nullptr;
@@ -719,24 +625,21 @@ HRESULT TLumoMain::get_SensorSN(BSTR* Result)
     });
 }
 
-HRESULT TLumoMain::PlayGreenLight(VARIANT_BOOL bValue, LONG* Result)
-{
+HRESULT TLumoMain::PlayGreenLight(VARIANT_BOOL bValue, LONG* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = m_engine->SignalSensor(engine::SignalGreenLight, bValue != 0 ? 1 : 0);
     });
 }
 
-HRESULT TLumoMain::PlayRedLight(VARIANT_BOOL bValue, LONG* Result)
-{
+HRESULT TLumoMain::PlayRedLight(VARIANT_BOOL bValue, LONG* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = m_engine->SignalSensor(engine::SignalRedLight, bValue != 0 ? 1 : 0);
     });
 }
 
-HRESULT TLumoMain::PlayBeep(VARIANT_BOOL bValue, LONG* Result)
-{
+HRESULT TLumoMain::PlayBeep(VARIANT_BOOL bValue, LONG* Result) {
     return guarded([&] {
         requireOut(Result);
         *Result = m_engine->SignalSensor(engine::SignalBeeper, bValue != 0 ? 1 : 0);
@@ -746,8 +649,7 @@ HRESULT TLumoMain::PlayBeep(VARIANT_BOOL bValue, LONG* Result)
 // --- identification buffer -------------------------------------------------------------------
 // Engine errors are shown with the member's prefix; Result keeps what the caller passed.
 
-HRESULT TLumoMain::CreateBuffer(LONG* Result)
-{
+HRESULT TLumoMain::CreateBuffer(LONG* Result) {
     return guarded([&] {
         requireOut(Result);
         try {
@@ -758,8 +660,7 @@ HRESULT TLumoMain::CreateBuffer(LONG* Result)
     });
 }
 
-HRESULT TLumoMain::AddRegTemplateToBuffer(LONG FpHandle, LONG FPID, BSTR Template, LONG* Result)
-{
+HRESULT TLumoMain::AddRegTemplateToBuffer(LONG FpHandle, LONG FPID, BSTR Template, LONG* Result) {
     return guarded([&] {
         requireOut(Result);
         const std::string text = com::bstrToUtf8(Template);
@@ -771,8 +672,7 @@ HRESULT TLumoMain::AddRegTemplateToBuffer(LONG FpHandle, LONG FPID, BSTR Templat
     });
 }
 
-HRESULT TLumoMain::RemoveRegTemplateFromBuffer(LONG FpHandle, LONG FPID, LONG* Result)
-{
+HRESULT TLumoMain::RemoveRegTemplateFromBuffer(LONG FpHandle, LONG FPID, LONG* Result) {
     return guarded([&] {
         requireOut(Result);
         try {
@@ -783,8 +683,7 @@ HRESULT TLumoMain::RemoveRegTemplateFromBuffer(LONG FpHandle, LONG FPID, LONG* R
     });
 }
 
-HRESULT TLumoMain::IdentificationTemplateFromBuffer(LONG FpHandle, BSTR Template, LONG* Result)
-{
+HRESULT TLumoMain::IdentificationTemplateFromBuffer(LONG FpHandle, BSTR Template, LONG* Result) {
     return guarded([&] {
         requireOut(Result);
         const std::string text = com::bstrToUtf8(Template);
@@ -798,8 +697,7 @@ HRESULT TLumoMain::IdentificationTemplateFromBuffer(LONG FpHandle, BSTR Template
     });
 }
 
-HRESULT TLumoMain::FreeBuffer(LONG FpHandle)
-{
+HRESULT TLumoMain::FreeBuffer(LONG FpHandle) {
     return guarded([&] {
         try {
             m_engine->ReleaseFPCacheDB(FpHandle);
@@ -811,8 +709,7 @@ HRESULT TLumoMain::FreeBuffer(LONG FpHandle)
 
 // --- language, cipher and card members ----------------------------------------
 
-HRESULT TLumoMain::SetLanguageFile(BSTR FileName, VARIANT_BOOL* Value)
-{
+HRESULT TLumoMain::SetLanguageFile(BSTR FileName, VARIANT_BOOL* Value) {
     return guarded([&] {
         requireOut(Value);
         *Value = VARIANT_FALSE;
@@ -822,48 +719,38 @@ HRESULT TLumoMain::SetLanguageFile(BSTR FileName, VARIANT_BOOL* Value)
     });
 }
 
-HRESULT TLumoMain::Encrypt(BSTR, BSTR, BSTR* Value)
-{
-    if (Value)
-        *Value = nullptr;
+HRESULT TLumoMain::Encrypt(BSTR, BSTR, BSTR* Value) {
+    if (Value) *Value = nullptr;
     return notImplemented("Encrypt");
 }
 
-HRESULT TLumoMain::Decrypt(BSTR, BSTR, BSTR* Value)
-{
-    if (Value)
-        *Value = nullptr;
+HRESULT TLumoMain::Decrypt(BSTR, BSTR, BSTR* Value) {
+    if (Value) *Value = nullptr;
     return notImplemented("Decrypt");
 }
 
-HRESULT TLumoMain::WriteTemplateToCard(BSTR, LONG, VARIANT_BOOL, VARIANT_BOOL, LONG*)
-{
+HRESULT TLumoMain::WriteTemplateToCard(BSTR, LONG, VARIANT_BOOL, VARIANT_BOOL, LONG*) {
     return notImplemented("WriteTemplateToCard");
 }
 
-HRESULT TLumoMain::Set6FPCardKey(LONG, LONG, LONG, LONG, LONG, LONG, VARIANT_BOOL*)
-{
+HRESULT TLumoMain::Set6FPCardKey(LONG, LONG, LONG, LONG, LONG, LONG, VARIANT_BOOL*) {
     return notImplemented("Set6FPCardKey");
 }
 
-HRESULT TLumoMain::SetNew6FPCardKey(LONG, LONG, LONG, LONG, LONG, LONG, VARIANT_BOOL*)
-{
+HRESULT TLumoMain::SetNew6FPCardKey(LONG, LONG, LONG, LONG, LONG, LONG, VARIANT_BOOL*) {
     return notImplemented("SetNew6FPCardKey");
 }
 
 HRESULT TLumoMain::EmptyMFCard(VARIANT_BOOL, LONG*) { return notImplemented("EmptyMFCard"); }
 
-HRESULT TLumoMain::ReadTemplateFromCard(BSTR*, LONG*, VARIANT_BOOL, LONG*)
-{
+HRESULT TLumoMain::ReadTemplateFromCard(BSTR*, LONG*, VARIANT_BOOL, LONG*) {
     return notImplemented("ReadTemplateFromCard");
 }
 
 // --- connection points, hosting, error info ------------------------------------------------
 
-HRESULT TLumoMain::GetFormWidget(QWidget** form)
-{
-    if (!form)
-        return E_POINTER;
+HRESULT TLumoMain::GetFormWidget(QWidget** form) {
+    if (!form) return E_POINTER;
     *form = m_form.data();
     return *form ? S_OK : E_UNEXPECTED;
 }
@@ -875,19 +762,17 @@ class HostMessagePresenter : public MessagePresenter {
 public:
     explicit HostMessagePresenter(ILumoMessageBoxHandler* handler) : m_handler(handler) {}
 
-    MessageAnswer show(QWidget*, const MessageBoxRequest& request) override
-    {
+    MessageAnswer show(QWidget*, const MessageBoxRequest& request) override {
         const bool yesNo = request.buttons == MessageButtons::YesNo;
         LumoMessageAnswer answer = yesNo ? lmaNo : lmaOk;
         try {
             Bstr text(request.text);
-            if (FAILED(m_handler->ShowMessageBox(static_cast<LumoMessageIcon>(request.icon), text.get(),
-                                                 yesNo ? lmbYesNo : lmbOk, &answer)))
+            if (FAILED(m_handler->ShowMessageBox(static_cast<LumoMessageIcon>(request.icon),
+                                                 text.get(), yesNo ? lmbYesNo : lmbOk, &answer)))
                 answer = yesNo ? lmaNo : lmaOk;
         } catch (const std::bad_alloc&) {
         }
-        if (!yesNo)
-            return MessageAnswer::Ok;
+        if (!yesNo) return MessageAnswer::Ok;
         return answer == lmaYes ? MessageAnswer::Yes : MessageAnswer::No;
     }
 
@@ -901,8 +786,7 @@ static_assert(int(MessageIcon::Error) == lmiError && int(MessageIcon::Warning) =
 
 }  // namespace
 
-HRESULT TLumoMain::SetMessageBoxHandler(ILumoMessageBoxHandler* handler)
-{
+HRESULT TLumoMain::SetMessageBoxHandler(ILumoMessageBoxHandler* handler) {
     try {
         setMessagePresenter(handler ? std::make_shared<HostMessagePresenter>(handler) : nullptr);
     } catch (const std::bad_alloc&) {
@@ -911,8 +795,7 @@ HRESULT TLumoMain::SetMessageBoxHandler(ILumoMessageBoxHandler* handler)
     return S_OK;
 }
 
-HRESULT TLumoMain::InterfaceSupportsErrorInfo(REFIID riid)
-{
+HRESULT TLumoMain::InterfaceSupportsErrorInfo(REFIID riid) {
     return riid == IID_ILumoMain ? S_OK : S_FALSE;
 }
 

@@ -21,7 +21,6 @@
 #pragma once
 
 #include <QPointer>
-
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -150,11 +149,14 @@ public:
     HRESULT STDMETHODCALLTYPE Decrypt(BSTR ATemplate, BSTR Key, BSTR* Value) override;
     HRESULT STDMETHODCALLTYPE get_OneToOneThreshold(LONG* Value) override;
     HRESULT STDMETHODCALLTYPE put_OneToOneThreshold(LONG Value) override;
-    HRESULT STDMETHODCALLTYPE GetRegTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result) override;
-    HRESULT STDMETHODCALLTYPE GetVerTemplateFromFile(BSTR AFileName, LONG dpi, BSTR* Result) override;
+    HRESULT STDMETHODCALLTYPE GetRegTemplateFromFile(BSTR AFileName, LONG dpi,
+                                                     BSTR* Result) override;
+    HRESULT STDMETHODCALLTYPE GetVerTemplateFromFile(BSTR AFileName, LONG dpi,
+                                                     BSTR* Result) override;
     HRESULT STDMETHODCALLTYPE WriteTemplateToCard(BSTR ARegTemplate, LONG iUserID,
                                                   VARIANT_BOOL bChangePwd,
-                                                  VARIANT_BOOL bExtUserIDFmt, LONG* Result) override;
+                                                  VARIANT_BOOL bExtUserIDFmt,
+                                                  LONG* Result) override;
     HRESULT STDMETHODCALLTYPE PlayGreenLight(VARIANT_BOOL bValue, LONG* Result) override;
     HRESULT STDMETHODCALLTYPE PlayRedLight(VARIANT_BOOL bValue, LONG* Result) override;
     HRESULT STDMETHODCALLTYPE Set6FPCardKey(LONG AKey1, LONG AKey2, LONG AKey3, LONG AKey4,

@@ -177,8 +177,8 @@ public:
                                                           LONG* Result) = 0;
     virtual HRESULT STDMETHODCALLTYPE PlayGreenLight(VARIANT_BOOL bValue, LONG* Result) = 0;
     virtual HRESULT STDMETHODCALLTYPE PlayRedLight(VARIANT_BOOL bValue, LONG* Result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Set6FPCardKey(LONG AKey1, LONG AKey2, LONG AKey3,
-                                                    LONG AKey4, LONG AKey5, LONG AKey6,
+    virtual HRESULT STDMETHODCALLTYPE Set6FPCardKey(LONG AKey1, LONG AKey2, LONG AKey3, LONG AKey4,
+                                                    LONG AKey5, LONG AKey6,
                                                     VARIANT_BOOL* Result) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetNew6FPCardKey(LONG ANKey1, LONG ANKey2, LONG ANKey3,
                                                        LONG ANKey4, LONG ANKey5, LONG ANKey6,
@@ -188,8 +188,7 @@ public:
                                                              BSTR Template, LONG* Result) = 0;
     virtual HRESULT STDMETHODCALLTYPE RemoveRegTemplateFromBuffer(LONG FpHandle, LONG FPID,
                                                                   LONG* Result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE IdentificationTemplateFromBuffer(LONG FpHandle,
-                                                                       BSTR Template,
+    virtual HRESULT STDMETHODCALLTYPE IdentificationTemplateFromBuffer(LONG FpHandle, BSTR Template,
                                                                        LONG* Result) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreateBuffer(LONG* Result) = 0;
     virtual HRESULT STDMETHODCALLTYPE FreeBuffer(LONG FpHandle) = 0;

@@ -8,15 +8,12 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 }  // namespace
 
-std::vector<Word> splitWords(std::string_view line)
-{
+std::vector<Word> splitWords(std::string_view line) {
     std::vector<Word> words;
     std::size_t i = 0;
     while (true) {
-        while (i < line.size() && isBlank(line[i]))
-            ++i;
-        if (i == line.size())
-            break;
+        while (i < line.size() && isBlank(line[i])) ++i;
+        if (i == line.size()) break;
         Word word;
         if (line[i] == '"') {
             word.quoted = true;
@@ -24,7 +21,8 @@ std::vector<Word> splitWords(std::string_view line)
             bool closed = false;
             while (i < line.size()) {
                 const char c = line[i];
-                if (c == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+                if (c == '\\' && i + 1 < line.size() &&
+                    (line[i + 1] == '"' || line[i + 1] == '\\')) {
                     word.text += line[i + 1];
                     i += 2;
                 } else if (c == '"') {
@@ -36,32 +34,26 @@ std::vector<Word> splitWords(std::string_view line)
                     ++i;
                 }
             }
-            if (!closed)
-                throw StatementError("missing closing quote");
+            if (!closed) throw StatementError("missing closing quote");
             if (i < line.size() && !isBlank(line[i]))
                 throw StatementError("a blank must follow the closing quote");
         } else {
-            while (i < line.size() && !isBlank(line[i]))
-                word.text += line[i++];
+            while (i < line.size() && !isBlank(line[i])) word.text += line[i++];
         }
         words.push_back(std::move(word));
     }
     return words;
 }
 
-std::optional<Statement> parseStatement(std::string_view line)
-{
+std::optional<Statement> parseStatement(std::string_view line) {
     std::size_t first = 0;
-    while (first < line.size() && isBlank(line[first]))
-        ++first;
-    if (first == line.size() || line[first] == '#')
-        return std::nullopt;
+    while (first < line.size() && isBlank(line[first])) ++first;
+    if (first == line.size() || line[first] == '#') return std::nullopt;
 
     std::vector<Word> words = splitWords(line);
     Statement s;
     const Word& verb = words.front();
-    if (verb.quoted)
-        throw StatementError("a statement starts with get, put or call");
+    if (verb.quoted) throw StatementError("a statement starts with get, put or call");
     if (verb.text == "get")
         s.verb = Verb::Get;
     else if (verb.text == "put")

@@ -6,7 +6,6 @@
 // Exit status: 0 when every statement succeeded, 1 after the first failing statement (or when
 // the control cannot be created), 2 for a usage or syntax error.
 #include <QApplication>
-
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -32,24 +31,22 @@ constexpr const char* kUsage =
     "statements: get NAME | put NAME VALUE | call NAME [ARG ...]\n"
     "without statements, they are read from standard input, one per line\n";
 
-int usage(const std::string& message)
-{
+int usage(const std::string& message) {
     std::cerr << "lumoctl: " << message << '\n' << kUsage;
     return 2;
 }
 
-ComPtr<IDispatch> createControl()
-{
+ComPtr<IDispatch> createControl() {
     const std::u16string progId = lumo::com::utf8ToUtf16(LumoMainProgID);
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
     ComPtr<IDispatch> control;
     if (SUCCEEDED(hr))
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.putVoid());
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                              control.putVoid());
     if (FAILED(hr)) {
         std::string description = lumo::com::takeErrorDescription();
-        if (description.empty())
-            description = std::string("Cannot create ") + LumoMainProgID;
+        if (description.empty()) description = std::string("Cannot create ") + LumoMainProgID;
         std::cerr << errorLine(hr, description) << std::endl;
         return nullptr;
     }
@@ -58,8 +55,7 @@ ComPtr<IDispatch> createControl()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     bool answerYes = true;
     bool display = false;
     std::vector<std::string> statements;
@@ -69,11 +65,9 @@ int main(int argc, char** argv)
         if (options && arg == "--") {
             options = false;
         } else if (options && arg == "--answer") {
-            if (i + 1 >= argc)
-                return usage("--answer needs yes or no");
+            if (i + 1 >= argc) return usage("--answer needs yes or no");
             const std::string a = argv[++i];
-            if (a != "yes" && a != "no")
-                return usage("--answer needs yes or no, not " + a);
+            if (a != "yes" && a != "no") return usage("--answer needs yes or no, not " + a);
             answerYes = a == "yes";
         } else if (options && arg == "--display") {
             display = true;
@@ -89,8 +83,7 @@ int main(int argc, char** argv)
     }
 
     // No display unless one is asked for; a platform the caller chose is kept.
-    if (!display && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!display && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Qt sees only the program name, so that statements are never taken for Qt options.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
@@ -100,10 +93,10 @@ int main(int argc, char** argv)
     int status = 0;
     {
         ComPtr<IDispatch> control = createControl();
-        if (!control)
-            return 1;
+        if (!control) return 1;
         if (auto boxes = control.query<ILumoMessageBoxes>()) {
-            auto handler = lumo::com::makeObject<lumo::lumoctl::StderrMessageBoxes>(std::cerr, answerYes);
+            auto handler =
+                lumo::com::makeObject<lumo::lumoctl::StderrMessageBoxes>(std::cerr, answerYes);
             boxes->SetMessageBoxHandler(handler.get());
         }
         lumo::lumoctl::ScriptRunner runner(control.get(), std::cout, std::cerr);
@@ -113,12 +106,10 @@ int main(int argc, char** argv)
             ++number;
             try {
                 auto statement = lumo::lumoctl::parseStatement(line);
-                if (!statement)
-                    return true;
+                if (!statement) return true;
                 const bool ok = runner.run(*statement);
                 QCoreApplication::processEvents();
-                if (!ok)
-                    status = 1;
+                if (!ok) status = 1;
                 return ok;
             } catch (const lumo::lumoctl::StatementError& e) {
                 std::cerr << "lumoctl: " << (fromStdin ? "line " : "statement ") << number << ": "
@@ -130,17 +121,14 @@ int main(int argc, char** argv)
         if (fromStdin) {
             std::string line;
             while (std::getline(std::cin, line)) {
-                if (!runLine(line))
-                    break;
+                if (!runLine(line)) break;
             }
         } else {
             for (const std::string& s : statements) {
-                if (!runLine(s))
-                    break;
+                if (!runLine(s)) break;
             }
         }
-        if (auto boxes = control.query<ILumoMessageBoxes>())
-            boxes->SetMessageBoxHandler(nullptr);
+        if (auto boxes = control.query<ILumoMessageBoxes>()) boxes->SetMessageBoxHandler(nullptr);
     }
     return status;
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-
 #include <memory>
 #include <string>
 
@@ -17,19 +16,16 @@
 namespace lumo::test {
 
 // The one QApplication of the test process, as a host would create it.
-inline void ensureApplication()
-{
+inline void ensureApplication() {
     static int argc = 1;
     static char name[] = "test_control_core";
     static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);  // lives until the process ends
+    if (!QApplication::instance()) new QApplication(argc, argv);  // lives until the process ends
 }
 
 class ControlFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ensureApplication();
         engine = std::make_shared<ScriptedEngine>();
         boxes = std::make_shared<RecordingPresenter>();
@@ -41,10 +37,7 @@ protected:
     ILumoMain* lumo() { return control.get(); }
 
     // The member's string out value, freed.
-    static std::string text(BSTR b)
-    {
-        return com::Bstr::attach(b).toUtf8();
-    }
+    static std::string text(BSTR b) { return com::Bstr::attach(b).toUtf8(); }
 
     std::shared_ptr<ScriptedEngine> engine;
     std::shared_ptr<RecordingPresenter> boxes;

@@ -1,5 +1,4 @@
 #include "ControlFixture.h"
-
 #include "control/core/FingerTemplateTables.h"
 
 using lumo::com::Bstr;
@@ -12,8 +11,7 @@ namespace {
 struct Fresh {
     std::shared_ptr<ScriptedEngine> engine = std::make_shared<ScriptedEngine>();
     ComPtr<TLumoMain> control;
-    Fresh()
-    {
+    Fresh() {
         lumo::test::ensureApplication();
         control = lumo::com::makeObject<TLumoMain>(engine);
     }
@@ -23,8 +21,7 @@ std::string str(BSTR b) { return Bstr::attach(b).toUtf8(); }
 
 }  // namespace
 
-TEST(CreationTest, FreshControlHasItsDefaults)
-{
+TEST(CreationTest, FreshControlHasItsDefaults) {
     Fresh f;
     ILumoMain* c = f.control.get();
     LONG n = -1;
@@ -65,16 +62,14 @@ TEST(CreationTest, FreshControlHasItsDefaults)
     EXPECT_EQ(f.control->systemDirectory().back(), '/');
 }
 
-TEST(CreationTest, CreationSetsEngineSettingsAndStartsNothing)
-{
+TEST(CreationTest, CreationSetsEngineSettingsAndStartsNothing) {
     Fresh f;
     EXPECT_EQ(f.engine->calls(),
               (std::vector<std::string>{"setEnrollCount(4)", "setFPEngineVersion(9)"}));
     EXPECT_FALSE(f.engine->active);
 }
 
-TEST(CreationTest, ControlWithoutSinkHasNoEventConnection)
-{
+TEST(CreationTest, ControlWithoutSinkHasNoEventConnection) {
     Fresh f;
     EXPECT_FALSE(f.control->hasEventSink());
 }

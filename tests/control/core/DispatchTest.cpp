@@ -1,9 +1,8 @@
 // The control through IDispatch: names, DISPIDs, arguments, results, failures; the events.
-#include "ControlFixture.h"
-
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "ControlFixture.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
@@ -15,8 +14,7 @@ namespace {
 
 class DispatchTest : public lumo::test::ControlFixture {
 protected:
-    DISPID idOf(const char* name)
-    {
+    DISPID idOf(const char* name) {
         std::u16string wide(name, name + std::strlen(name));
         LPOLESTR names[] = {wide.data()};
         DISPID id = DISPID_UNKNOWN;
@@ -26,8 +24,7 @@ protected:
 
     // Invokes with the arguments in declaration order; returns the HRESULT.
     HRESULT invoke(const char* name, WORD flags, std::vector<VARIANT> args, VARIANT* result,
-                   EXCEPINFO* excep = nullptr)
-    {
+                   EXCEPINFO* excep = nullptr) {
         std::vector<VARIANT> reversed(args.rbegin(), args.rend());
         DISPID put = DISPID_PROPERTYPUT;
         DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(),
@@ -37,16 +34,14 @@ protected:
         return lumo()->Invoke(idOf(name), IID_NULL, 0x409, flags, &params, result, excep, &argErr);
     }
 
-    static VARIANT i4(LONG v)
-    {
+    static VARIANT i4(LONG v) {
         VARIANT x;
         VariantInit(&x);
         V_VT(&x) = VT_I4;
         V_I4(&x) = v;
         return x;
     }
-    static VARIANT str(const Bstr& b)
-    {
+    static VARIANT str(const Bstr& b) {
         VARIANT x;
         VariantInit(&x);
         V_VT(&x) = VT_BSTR;
@@ -57,18 +52,28 @@ protected:
 
 }  // namespace
 
-TEST_F(DispatchTest, NamesMapToTheirDispidsWithoutRegardToCase)
-{
+TEST_F(DispatchTest, NamesMapToTheirDispidsWithoutRegardToCase) {
     struct Case {
         const char* name;
         DISPID id;
     };
     const Case cases[] = {
-        {"Register", 0x12}, {"registertemplate", 0x0F}, {"VERIFYCOUNT", 0x11},
-        {"ParentFont", 0x15}, {"MatchFinger", 0x16}, {"SetLanguageFile", 0xD7},
-        {"Visible", 0xC9}, {"Caption", -518}, {"Color", -501}, {"Font", -512},
-        {"Enabled", -514}, {"Cursor", 0x0E}, {"FreeBuffer", 0xF4}, {"PlayBeep", 0xEB},
-        {"ReadTemplateFromCard", 0xE9}, {"VisibleDockClientCount", 0xD8},
+        {"Register", 0x12},
+        {"registertemplate", 0x0F},
+        {"VERIFYCOUNT", 0x11},
+        {"ParentFont", 0x15},
+        {"MatchFinger", 0x16},
+        {"SetLanguageFile", 0xD7},
+        {"Visible", 0xC9},
+        {"Caption", -518},
+        {"Color", -501},
+        {"Font", -512},
+        {"Enabled", -514},
+        {"Cursor", 0x0E},
+        {"FreeBuffer", 0xF4},
+        {"PlayBeep", 0xEB},
+        {"ReadTemplateFromCard", 0xE9},
+        {"VisibleDockClientCount", 0xD8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,8 +85,7 @@ TEST_F(DispatchTest, NamesMapToTheirDispidsWithoutRegardToCase)
     EXPECT_EQ(lumo()->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id), DISP_E_UNKNOWNNAME);
 }
 
-TEST_F(DispatchTest, PropertiesThroughInvokeAgreeWithTheVtable)
-{
+TEST_F(DispatchTest, PropertiesThroughInvokeAgreeWithTheVtable) {
     VARIANT result;
     VariantInit(&result);
     ASSERT_EQ(invoke("VerifyCount", DISPATCH_PROPERTYPUT, {i4(9)}, nullptr), S_OK);
@@ -106,8 +110,7 @@ TEST_F(DispatchTest, PropertiesThroughInvokeAgreeWithTheVtable)
     EXPECT_EQ(V_BOOL(&result), VARIANT_FALSE);
 }
 
-TEST_F(DispatchTest, MethodsTakeArgumentsInDeclarationOrder)
-{
+TEST_F(DispatchTest, MethodsTakeArgumentsInDeclarationOrder) {
     engine->willReturn("AddRegTemplateStrToFPCacheDB", 17);
     Bstr tpl("TPL");
     VARIANT result;
@@ -116,7 +119,8 @@ TEST_F(DispatchTest, MethodsTakeArgumentsInDeclarationOrder)
               S_OK);
     EXPECT_EQ(V_VT(&result), VT_I4);
     EXPECT_EQ(V_I4(&result), 17);
-    EXPECT_EQ(engine->calls(), (std::vector<std::string>{"AddRegTemplateStrToFPCacheDB(3, 44, TPL)"}));
+    EXPECT_EQ(engine->calls(),
+              (std::vector<std::string>{"AddRegTemplateStrToFPCacheDB(3, 44, TPL)"}));
 
     // A method with no result.
     ASSERT_EQ(invoke("FreeBuffer", DISPATCH_METHOD, {i4(3)}, nullptr), S_OK);
@@ -129,8 +133,7 @@ TEST_F(DispatchTest, MethodsTakeArgumentsInDeclarationOrder)
     VariantClear(&result);
 }
 
-TEST_F(DispatchTest, FailuresArriveAsExceptionsWithTheirStatusAndDescription)
-{
+TEST_F(DispatchTest, FailuresArriveAsExceptionsWithTheirStatusAndDescription) {
     struct Case {
         const char* name;
         std::function<void()> script;
@@ -138,8 +141,9 @@ TEST_F(DispatchTest, FailuresArriveAsExceptionsWithTheirStatusAndDescription)
         std::string description;
     };
     const Case cases[] = {
-        {"engine error message", [this] { engine->willThrow("CompressTemplateText", "bad template"); },
-         E_UNEXPECTED, "bad template"},
+        {"engine error message",
+         [this] { engine->willThrow("CompressTemplateText", "bad template"); }, E_UNEXPECTED,
+         "bad template"},
         {"engine error without message", [this] { engine->willThrow("CompressTemplateText", ""); },
          E_UNEXPECTED, ""},
     };
@@ -181,8 +185,7 @@ TEST_F(DispatchTest, FailuresArriveAsExceptionsWithTheirStatusAndDescription)
     VariantClear(&result);
 }
 
-TEST_F(DispatchTest, ErrorsHandledByTheMemberSucceedAfterTheirBox)
-{
+TEST_F(DispatchTest, ErrorsHandledByTheMemberSucceedAfterTheirBox) {
     engine->willThrow("MatchTemplateStrings", "corrupt");
     Bstr a("A");
     Bstr b("B");
@@ -202,19 +205,16 @@ public:
     std::vector<SHORT> keys;
     SHORT replaceKeyWith = 0;
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override
-    {
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
         *n = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                     VARIANT*, EXCEPINFO*, UINT*) override
-    {
+                                     VARIANT*, EXCEPINFO*, UINT*) override {
         EXPECT_EQ(flags, DISPATCH_METHOD);
         events.push_back(id);
         if (id == LumoEventDispId::OnKeyPress) {
@@ -229,8 +229,7 @@ public:
     }
 };
 
-void click(QWidget* w)
-{
+void click(QWidget* w) {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
@@ -243,8 +242,7 @@ class EventsTest : public lumo::test::ControlFixture {};
 
 }  // namespace
 
-TEST_F(EventsTest, WithoutSinkClicksAndKeysRaiseNothing)
-{
+TEST_F(EventsTest, WithoutSinkClicksAndKeysRaiseNothing) {
     QWidget* form = control->form();
     click(form);
     QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
@@ -253,8 +251,7 @@ TEST_F(EventsTest, WithoutSinkClicksAndKeysRaiseNothing)
     EXPECT_FALSE(control->hasEventSink());
 }
 
-TEST_F(EventsTest, ConnectedSinkReceivesClicksAndGivesTheKeyBack)
-{
+TEST_F(EventsTest, ConnectedSinkReceivesClicksAndGivesTheKeyBack) {
     ComPtr<IConnectionPointContainer> container = control.query<IConnectionPointContainer>();
     ASSERT_TRUE(container);
     ComPtr<IConnectionPoint> point;
@@ -287,8 +284,7 @@ TEST_F(EventsTest, ConnectedSinkReceivesClicksAndGivesTheKeyBack)
     EXPECT_EQ(sink->events, expected);  // nothing after Unadvise
 }
 
-TEST_F(EventsTest, DestroyingTheControlSendsOnDestroyToTheSink)
-{
+TEST_F(EventsTest, DestroyingTheControlSendsOnDestroyToTheSink) {
     auto sink = lumo::com::makeObject<RecordingSink>();
     {
         ComPtr<IConnectionPoint> point;
@@ -303,8 +299,7 @@ TEST_F(EventsTest, DestroyingTheControlSendsOnDestroyToTheSink)
     EXPECT_EQ(sink->events.back(), LumoEventDispId::OnDestroy);
 }
 
-TEST_F(EventsTest, HostObtainsTheFormWidget)
-{
+TEST_F(EventsTest, HostObtainsTheFormWidget) {
     ComPtr<ILumoActiveForm> hosting = control.query<ILumoActiveForm>();
     ASSERT_TRUE(hosting);
     QWidget* form = nullptr;

@@ -1,7 +1,6 @@
 // The engine calls of the members that talk to the engine, in order, against the scripted
 // engine; their answers, their errors and the boxes they show.
 #include "ControlFixture.h"
-
 #include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
 
@@ -17,24 +16,38 @@ class EngineMembersTest : public lumo::test::ControlFixture {};
 struct StartCase {
     const char* name;
     bool active;
-    int code;               // StartEngine's answer
-    bool raises;            // StartEngine raises instead
-    bool goesOn;            // EnsureEngine lets the caller go on
-    const char* box;        // the message shown, or null
-    Calls startCalls;       // engine calls of EnsureEngine
+    int code;          // StartEngine's answer
+    bool raises;       // StartEngine raises instead
+    bool goesOn;       // EnsureEngine lets the caller go on
+    const char* box;   // the message shown, or null
+    Calls startCalls;  // engine calls of EnsureEngine
 };
 
-const std::vector<StartCase>& startCases()
-{
+const std::vector<StartCase>& startCases() {
     static const std::vector<StartCase> cases = {
         {"already active", true, 0, false, true, nullptr, {"Active"}},
         {"code 0", false, 0, false, true, nullptr, {"Active", "StartEngine()"}},
-        {"code 1", false, 1, false, false, "Install fingerprint sensor driver",
+        {"code 1",
+         false,
+         1,
+         false,
+         false,
+         "Install fingerprint sensor driver",
          {"Active", "StartEngine()", "StopEngine()"}},
-        {"code 2", false, 2, false, false, "Not connect with sensor!",
+        {"code 2",
+         false,
+         2,
+         false,
+         false,
+         "Not connect with sensor!",
          {"Active", "StartEngine()", "StopEngine()"}},
         {"code 3", false, 3, false, true, nullptr, {"Active", "StartEngine()", "StopEngine()"}},
-        {"raises", false, 0, true, false, "Failed in initializing sensor",
+        {"raises",
+         false,
+         0,
+         true,
+         false,
+         "Failed in initializing sensor",
          {"Active", "StartEngine()"}},
     };
     return cases;
@@ -42,8 +55,7 @@ const std::vector<StartCase>& startCases()
 
 }  // namespace
 
-TEST_F(EngineMembersTest, EnsureEngineStartsReportsAndStopsByStartCode)
-{
+TEST_F(EngineMembersTest, EnsureEngineStartsReportsAndStopsByStartCode) {
     for (const StartCase& c : startCases()) {
         SCOPED_TRACE(c.name);
         engine->clearCalls();
@@ -68,8 +80,7 @@ TEST_F(EngineMembersTest, EnsureEngineStartsReportsAndStopsByStartCode)
     }
 }
 
-TEST_F(EngineMembersTest, AddImageFileStopsTheEngineAfterEveryImage)
-{
+TEST_F(EngineMembersTest, AddImageFileStopsTheEngineAfterEveryImage) {
     for (const StartCase& c : startCases()) {
         for (bool accepted : {true, false}) {
             SCOPED_TRACE(std::string(c.name) + (accepted ? ", accepted" : ", refused"));
@@ -88,8 +99,9 @@ TEST_F(EngineMembersTest, AddImageFileStopsTheEngineAfterEveryImage)
 
             Calls expected = c.startCalls;
             if (c.goesOn) {
-                for (const char* call : {"BeginImageInput()", "AddImageFromFile(/data/finger 1.png, 500)",
-                                         "StopEngine()"})
+                for (const char* call :
+                     {"BeginImageInput()", "AddImageFromFile(/data/finger 1.png, 500)",
+                      "StopEngine()"})
                     expected.push_back(call);
             }
             EXPECT_EQ(engine->calls(), expected);
@@ -100,8 +112,7 @@ TEST_F(EngineMembersTest, AddImageFileStopsTheEngineAfterEveryImage)
     }
 }
 
-TEST_F(EngineMembersTest, AddImageFileStopsTheEngineAlsoWhenTheImageRaises)
-{
+TEST_F(EngineMembersTest, AddImageFileStopsTheEngineAlsoWhenTheImageRaises) {
     engine->active = true;
     engine->willThrow("AddImageFromFile", "unreadable image");
     VARIANT_BOOL result = VARIANT_TRUE;
@@ -113,14 +124,14 @@ TEST_F(EngineMembersTest, AddImageFileStopsTheEngineAlsoWhenTheImageRaises)
     EXPECT_EQ(result, VARIANT_FALSE);
 }
 
-TEST_F(EngineMembersTest, GetRegTemplateFromFileEnrollsWithOnePress)
-{
+TEST_F(EngineMembersTest, GetRegTemplateFromFileEnrollsWithOnePress) {
     struct Case {
         const char* name;
         bool registering;
         Calls middle;
     };
-    for (const Case& c : {Case{"idle", false, {}}, Case{"enrolling", true, {"CancelEnrollment()"}}}) {
+    for (const Case& c :
+         {Case{"idle", false, {}}, Case{"enrolling", true, {"CancelEnrollment()"}}}) {
         SCOPED_TRACE(c.name);
         engine->clearCalls();
         engine->active = true;
@@ -134,8 +145,8 @@ TEST_F(EngineMembersTest, GetRegTemplateFromFileEnrollsWithOnePress)
         EXPECT_EQ(text(result), "REG-TPL");
         Calls expected{"Active", "IsRegister"};
         expected.insert(expected.end(), c.middle.begin(), c.middle.end());
-        for (const char* call : {"setEnrollCount(1)", "StartEnrollment()",
-                                 "RegTemplateFromImageFile(a.png, 500)"})
+        for (const char* call :
+             {"setEnrollCount(1)", "StartEnrollment()", "RegTemplateFromImageFile(a.png, 500)"})
             expected.push_back(call);
         EXPECT_EQ(engine->calls(), expected);
         EXPECT_TRUE(engine->active);  // stays started
@@ -145,8 +156,7 @@ TEST_F(EngineMembersTest, GetRegTemplateFromFileEnrollsWithOnePress)
     EXPECT_EQ(count, 1);
 }
 
-TEST_F(EngineMembersTest, TemplatesFromFilesAreEmptyWhenTheEngineCannotStart)
-{
+TEST_F(EngineMembersTest, TemplatesFromFilesAreEmptyWhenTheEngineCannotStart) {
     engine->setAnswer("StartEngine", 2);
     engine->regTemplateFromFile = "never";
     engine->verTemplateFromFile = "never";
@@ -157,14 +167,15 @@ TEST_F(EngineMembersTest, TemplatesFromFilesAreEmptyWhenTheEngineCannotStart)
     ASSERT_EQ(lumo()->GetVerTemplateFromFile(file.get(), 500, &ver), S_OK);
     EXPECT_EQ(text(reg), "");
     EXPECT_EQ(text(ver), "");
-    EXPECT_EQ(boxes->texts(), (std::vector<std::string>{"Not connect with sensor!",
-                                                        "Not connect with sensor!"}));
-    EXPECT_TRUE(engine->callsNamed({"RegTemplateFromImageFile", "VerTemplateFromImageFile",
-                                    "StartEnrollment"}).empty());
+    EXPECT_EQ(boxes->texts(),
+              (std::vector<std::string>{"Not connect with sensor!", "Not connect with sensor!"}));
+    EXPECT_TRUE(engine
+                    ->callsNamed(
+                        {"RegTemplateFromImageFile", "VerTemplateFromImageFile", "StartEnrollment"})
+                    .empty());
 }
 
-TEST_F(EngineMembersTest, GetVerTemplateFromFileReturnsTheEnginesText)
-{
+TEST_F(EngineMembersTest, GetVerTemplateFromFileReturnsTheEnginesText) {
     engine->active = true;
     engine->verTemplateFromFile = "VER-TPL";
     BSTR result = nullptr;
@@ -174,8 +185,7 @@ TEST_F(EngineMembersTest, GetVerTemplateFromFileReturnsTheEnginesText)
     EXPECT_EQ(engine->calls(), (Calls{"Active", "VerTemplateFromImageFile(b.tif, 250)"}));
 }
 
-TEST_F(EngineMembersTest, SaveImageMembersTurnEngineErrorsIntoFalse)
-{
+TEST_F(EngineMembersTest, SaveImageMembersTurnEngineErrorsIntoFalse) {
     struct Case {
         const char* name;
         HRESULT (ILumoMain::*call)(BSTR, VARIANT_BOOL*);
@@ -198,8 +208,7 @@ TEST_F(EngineMembersTest, SaveImageMembersTurnEngineErrorsIntoFalse)
     EXPECT_TRUE(boxes->boxes().empty());
 }
 
-TEST_F(EngineMembersTest, InitSensorReturnsTheStartCodeSilently)
-{
+TEST_F(EngineMembersTest, InitSensorReturnsTheStartCodeSilently) {
     struct Case {
         const char* name;
         bool active;
@@ -227,8 +236,7 @@ TEST_F(EngineMembersTest, InitSensorReturnsTheStartCodeSilently)
     EXPECT_TRUE(boxes->boxes().empty());
 }
 
-TEST_F(EngineMembersTest, InitSensorSwallowsEngineErrors)
-{
+TEST_F(EngineMembersTest, InitSensorSwallowsEngineErrors) {
     // StartEngine raises: the value is not assigned.
     engine->willThrow("StartEngine", "gone");
     LONG value = -7;
@@ -242,8 +250,7 @@ TEST_F(EngineMembersTest, InitSensorSwallowsEngineErrors)
     EXPECT_TRUE(boxes->boxes().empty());
 }
 
-TEST_F(EngineMembersTest, SensorSNStartsTheEngineOnEveryRead)
-{
+TEST_F(EngineMembersTest, SensorSNStartsTheEngineOnEveryRead) {
     engine->sensorSN = "SN-0042";
     for (bool active : {false, true}) {
         SCOPED_TRACE(active);
@@ -258,8 +265,7 @@ TEST_F(EngineMembersTest, SensorSNStartsTheEngineOnEveryRead)
     EXPECT_TRUE(boxes->boxes().empty());
 }
 
-TEST_F(EngineMembersTest, SignalMembersPassCodeAndSwitchAndTheAnswer)
-{
+TEST_F(EngineMembersTest, SignalMembersPassCodeAndSwitchAndTheAnswer) {
     struct Case {
         const char* name;
         HRESULT (ILumoMain::*call)(VARIANT_BOOL, LONG*);

@@ -1,5 +1,4 @@
 #include "ControlFixture.h"
-
 #include "control/core/FingerTemplateTables.h"
 
 using lumo::com::Bstr;
@@ -11,8 +10,7 @@ class SimpleMembersTest : public lumo::test::ControlFixture {};
 
 }  // namespace
 
-TEST_F(SimpleMembersTest, StringPropertiesStoreAnyText)
-{
+TEST_F(SimpleMembersTest, StringPropertiesStoreAnyText) {
     struct Case {
         const char* name;
         HRESULT (ILumoMain::*put)(BSTR);
@@ -37,8 +35,7 @@ TEST_F(SimpleMembersTest, StringPropertiesStoreAnyText)
     EXPECT_TRUE(engine->calls().empty());
 }
 
-TEST_F(SimpleMembersTest, RangeCheckedPutsIgnoreValuesOutsideTheirRange)
-{
+TEST_F(SimpleMembersTest, RangeCheckedPutsIgnoreValuesOutsideTheirRange) {
     struct Case {
         const char* name;
         HRESULT (ILumoMain::*put)(LONG);
@@ -47,13 +44,21 @@ TEST_F(SimpleMembersTest, RangeCheckedPutsIgnoreValuesOutsideTheirRange)
     };
     const Case cases[] = {
         // A put of 0 cannot bring these two back to 0.
-        {"DefaultRegFinger", &ILumoMain::put_DefaultRegFinger, &ILumoMain::get_DefaultRegFinger,
+        {"DefaultRegFinger",
+         &ILumoMain::put_DefaultRegFinger,
+         &ILumoMain::get_DefaultRegFinger,
          {{0, 0}, {1, 1}, {10, 10}, {11, 10}, {0, 10}, {-1, 10}, {7, 7}}},
-        {"DefaultWindowClose", &ILumoMain::put_DefaultWindowClose, &ILumoMain::get_DefaultWindowClose,
+        {"DefaultWindowClose",
+         &ILumoMain::put_DefaultWindowClose,
+         &ILumoMain::get_DefaultWindowClose,
          {{0, 0}, {-5, 0}, {5, 5}, {0, 5}, {-1, 5}, {100000, 100000}}},
-        {"EnrollCount", &ILumoMain::put_EnrollCount, &ILumoMain::get_EnrollCount,
+        {"EnrollCount",
+         &ILumoMain::put_EnrollCount,
+         &ILumoMain::get_EnrollCount,
          {{0, 4}, {5, 4}, {1, 1}, {4, 4}, {2, 2}, {-3, 2}}},
-        {"VerifyCount", &ILumoMain::put_VerifyCount, &ILumoMain::get_VerifyCount,
+        {"VerifyCount",
+         &ILumoMain::put_VerifyCount,
+         &ILumoMain::get_VerifyCount,
          {{0, 0}, {-2, -2}, {7, 7}}},
     };
     for (const Case& c : cases) {
@@ -68,8 +73,7 @@ TEST_F(SimpleMembersTest, RangeCheckedPutsIgnoreValuesOutsideTheirRange)
     }
 }
 
-TEST_F(SimpleMembersTest, EnrollCountIsTheEngines)
-{
+TEST_F(SimpleMembersTest, EnrollCountIsTheEngines) {
     ASSERT_EQ(lumo()->put_EnrollCount(0), S_OK);
     ASSERT_EQ(lumo()->put_EnrollCount(2), S_OK);
     LONG n = 0;
@@ -78,8 +82,7 @@ TEST_F(SimpleMembersTest, EnrollCountIsTheEngines)
     EXPECT_EQ(n, 2);
 }
 
-TEST_F(SimpleMembersTest, IsAutoRegisterIsTrueForAnyNonZeroValue)
-{
+TEST_F(SimpleMembersTest, IsAutoRegisterIsTrueForAnyNonZeroValue) {
     for (VARIANT_BOOL v : {VARIANT_BOOL(-1), VARIANT_BOOL(1), VARIANT_BOOL(2), VARIANT_BOOL(0)}) {
         SCOPED_TRACE(v);
         ASSERT_EQ(lumo()->put_IsAutoRegister(v), S_OK);
@@ -89,8 +92,7 @@ TEST_F(SimpleMembersTest, IsAutoRegisterIsTrueForAnyNonZeroValue)
     }
 }
 
-TEST_F(SimpleMembersTest, FingerTemplatesComeFromTheTablesForFingersOneToTen)
-{
+TEST_F(SimpleMembersTest, FingerTemplatesComeFromTheTablesForFingersOneToTen) {
     auto& tables = fingerTemplateTables();
     tables.clear();
     tables.registration[1] = "reg-2";
@@ -111,8 +113,7 @@ TEST_F(SimpleMembersTest, FingerTemplatesComeFromTheTablesForFingersOneToTen)
     tables.clear();
 }
 
-TEST_F(SimpleMembersTest, GetTemplateStringPassesTheEnginesTextAndHidesItsErrors)
-{
+TEST_F(SimpleMembersTest, GetTemplateStringPassesTheEnginesTextAndHidesItsErrors) {
     engine->willReturn("LastTemplateAsText", std::string("TPL"));
     BSTR s = nullptr;
     ASSERT_EQ(lumo()->GetTemplateString(&s), S_OK);
@@ -127,14 +128,14 @@ TEST_F(SimpleMembersTest, GetTemplateStringPassesTheEnginesTextAndHidesItsErrors
               (std::vector<std::string>{"LastTemplateAsText()", "LastTemplateAsText()"}));
 }
 
-TEST_F(SimpleMembersTest, DialogMembersAreNotAvailableYetAndSayWhy)
-{
+TEST_F(SimpleMembersTest, DialogMembersAreNotAvailableYetAndSayWhy) {
     struct Case {
         const char* name;
         HRESULT (ILumoMain::*call)(VARIANT_BOOL*);
     };
-    for (const Case& c : {Case{"Register", &ILumoMain::Register}, Case{"Verify", &ILumoMain::Verify},
-                          Case{"GetVerTemplate", &ILumoMain::GetVerTemplate}}) {
+    for (const Case& c :
+         {Case{"Register", &ILumoMain::Register}, Case{"Verify", &ILumoMain::Verify},
+          Case{"GetVerTemplate", &ILumoMain::GetVerTemplate}}) {
         SCOPED_TRACE(c.name);
         VARIANT_BOOL result = VARIANT_TRUE;
         EXPECT_EQ((lumo()->*c.call)(&result), E_NOTIMPL);

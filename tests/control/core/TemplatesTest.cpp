@@ -1,6 +1,5 @@
 // Template conversion, one-to-one matching and the identification buffer.
 #include "ControlFixture.h"
-
 #include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
 
@@ -12,8 +11,7 @@ namespace {
 
 class TemplatesTest : public lumo::test::ControlFixture {};
 
-Bytes bytesOf(VARIANT& v)
-{
+Bytes bytesOf(VARIANT& v) {
     EXPECT_EQ(V_VT(&v), VT_ARRAY | VT_UI1);
     Bytes b = lumo::com::vectorFromByteArray(V_ARRAY(&v));
     LONG lower = -1;
@@ -25,15 +23,15 @@ Bytes bytesOf(VARIANT& v)
 
 }  // namespace
 
-TEST_F(TemplatesTest, CompressAndDecodeReturnTheEnginesBytes)
-{
+TEST_F(TemplatesTest, CompressAndDecodeReturnTheEnginesBytes) {
     struct Case {
         const char* name;
         HRESULT (ILumoMain::*call)(BSTR, VARIANT*);
         const char* op;
     };
-    for (const Case& c : {Case{"CompressTemplate", &ILumoMain::CompressTemplate, "CompressTemplateText"},
-                          Case{"DecodeTemplate", &ILumoMain::DecodeTemplate, "TextToTemplate"}}) {
+    for (const Case& c :
+         {Case{"CompressTemplate", &ILumoMain::CompressTemplate, "CompressTemplateText"},
+          Case{"DecodeTemplate", &ILumoMain::DecodeTemplate, "TextToTemplate"}}) {
         SCOPED_TRACE(c.name);
         engine->clearCalls();
         engine->willReturn(c.op, Bytes{1, 2, 0, 255});
@@ -53,8 +51,7 @@ TEST_F(TemplatesTest, CompressAndDecodeReturnTheEnginesBytes)
     }
 }
 
-TEST_F(TemplatesTest, EncodeTemplateTakesByteArraysByValueOrByReference)
-{
+TEST_F(TemplatesTest, EncodeTemplateTakesByteArraysByValueOrByReference) {
     engine->setAnswer("TemplateToText", std::string("TEXT"));
     VARIANT value;
     VariantInit(&value);
@@ -79,8 +76,7 @@ TEST_F(TemplatesTest, EncodeTemplateTakesByteArraysByValueOrByReference)
     VariantClear(&value);
 }
 
-TEST_F(TemplatesTest, EncodeTemplateRejectsWhatIsNoByteArray)
-{
+TEST_F(TemplatesTest, EncodeTemplateRejectsWhatIsNoByteArray) {
     VARIANT value;
     VariantInit(&value);
     V_VT(&value) = VT_I4;
@@ -92,8 +88,7 @@ TEST_F(TemplatesTest, EncodeTemplateRejectsWhatIsNoByteArray)
     EXPECT_TRUE(engine->calls().empty());
 }
 
-TEST_F(TemplatesTest, MatchFingerPassesCopiesAndNeverChangesTheHostsStrings)
-{
+TEST_F(TemplatesTest, MatchFingerPassesCopiesAndNeverChangesTheHostsStrings) {
     engine->learnedTemplate = "LEARNED";  // the engine rewrites its reference copy
     engine->matchChanged = true;
     engine->willReturn("MatchTemplateStrings", true);
@@ -109,8 +104,7 @@ TEST_F(TemplatesTest, MatchFingerPassesCopiesAndNeverChangesTheHostsStrings)
     EXPECT_EQ(engine->calls(), (Calls{"MatchTemplateStrings(REG, VER, false)"}));
 }
 
-TEST_F(TemplatesTest, MatchFingerWithEmptyStringsGivesTheEnginesAnswerOrFalseAfterTheBox)
-{
+TEST_F(TemplatesTest, MatchFingerWithEmptyStringsGivesTheEnginesAnswerOrFalseAfterTheBox) {
     Bstr empty("");
     VARIANT_BOOL result = VARIANT_FALSE;
     engine->willReturn("MatchTemplateStrings", true);
@@ -126,8 +120,7 @@ TEST_F(TemplatesTest, MatchFingerWithEmptyStringsGivesTheEnginesAnswerOrFalseAft
     EXPECT_EQ(boxes->boxes()[0].icon, lumo::control::MessageIcon::Error);
 }
 
-TEST_F(TemplatesTest, OneToOneThresholdIsHandedToTheEngineUnchanged)
-{
+TEST_F(TemplatesTest, OneToOneThresholdIsHandedToTheEngineUnchanged) {
     for (LONG value : {10, 0, -5, 1000000}) {
         SCOPED_TRACE(value);
         ASSERT_EQ(lumo()->put_OneToOneThreshold(value), S_OK);
@@ -141,15 +134,14 @@ TEST_F(TemplatesTest, OneToOneThresholdIsHandedToTheEngineUnchanged)
     EXPECT_EQ(lumo::com::takeErrorDescription(), "busy");
 }
 
-TEST_F(TemplatesTest, SetFPEngineVersionAcceptsOnlyNineAndTen)
-{
+TEST_F(TemplatesTest, SetFPEngineVersionAcceptsOnlyNineAndTen) {
     struct Case {
         LONG version;
         LONG result;
         std::string engineVersion;
     };
-    const Case cases[] = {{10, 0, "10"}, {8, 1, "10"}, {11, 1, "10"}, {9, 0, "9"}, {0, 1, "9"},
-                          {-9, 1, "9"}};
+    const Case cases[] = {{10, 0, "10"}, {8, 1, "10"}, {11, 1, "10"},
+                          {9, 0, "9"},   {0, 1, "9"},  {-9, 1, "9"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
         LONG result = -1;
@@ -173,8 +165,7 @@ struct BufferCase {
     bool hasResult;
 };
 
-std::vector<BufferCase> bufferCases()
-{
+std::vector<BufferCase> bufferCases() {
     return {
         {"CreateBuffer", "CreateFPCacheDB", "CreateFPCacheDB error. ",
          [](ILumoMain* c, LONG* r) { return c->CreateBuffer(r); }, "CreateFPCacheDB()", true},
@@ -203,8 +194,7 @@ std::vector<BufferCase> bufferCases()
 
 }  // namespace
 
-TEST_F(BufferTest, MembersPassTheEnginesAnswerThrough)
-{
+TEST_F(BufferTest, MembersPassTheEnginesAnswerThrough) {
     engine->identScore = 55;
     engine->identRank = 1;
     for (const BufferCase& c : bufferCases()) {
@@ -219,8 +209,7 @@ TEST_F(BufferTest, MembersPassTheEnginesAnswerThrough)
     EXPECT_TRUE(boxes->boxes().empty());
 }
 
-TEST_F(BufferTest, EngineErrorsShowTheMembersPrefixAndKeepTheCallersResult)
-{
+TEST_F(BufferTest, EngineErrorsShowTheMembersPrefixAndKeepTheCallersResult) {
     for (const BufferCase& c : bufferCases()) {
         SCOPED_TRACE(c.name);
         boxes->clear();
@@ -234,10 +223,8 @@ TEST_F(BufferTest, EngineErrorsShowTheMembersPrefixAndKeepTheCallersResult)
     }
 }
 
-TEST_F(BufferTest, NoMemberStartsTheEngine)
-{
+TEST_F(BufferTest, NoMemberStartsTheEngine) {
     LONG result = 0;
-    for (const BufferCase& c : bufferCases())
-        c.call(lumo(), &result);
+    for (const BufferCase& c : bufferCases()) c.call(lumo(), &result);
     EXPECT_TRUE(engine->callsNamed({"Active", "StartEngine"}).empty());
 }

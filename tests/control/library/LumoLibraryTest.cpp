@@ -1,13 +1,11 @@
 // liblumo.so as a host sees it: registered through its own export into a private registry,
 // created by ProgID with CoCreateInstance, called through the vtable of the host header and
 // through IDispatch, unregistered again.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QWidget>
-
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -35,8 +33,7 @@ const std::string kClsidKey = "CLSID\\" + lumo::com::guidToString(CLSID_LumoMain
 class RecordingBoxes final : public lumo::com::ComObject<RecordingBoxes, ILumoMessageBoxHandler> {
 public:
     HRESULT STDMETHODCALLTYPE ShowMessageBox(LumoMessageIcon icon, BSTR text, LumoMessageButtons,
-                                             LumoMessageAnswer* answer) override
-    {
+                                             LumoMessageAnswer* answer) override {
         icons.push_back(icon);
         texts.push_back(lumo::com::bstrToUtf8(text));
         *answer = lmaOk;
@@ -48,24 +45,22 @@ public:
 
 class LumoLibraryTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         static int argc = 1;
         static char name[] = "test_control_library";
         static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
+        if (!QApplication::instance()) new QApplication(argc, argv);
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         char pattern[] = "/tmp/lumo-registry-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_registry = pattern;
         setenv("LUMO_REGISTRY", m_registry.c_str(), 1);
         m_handle = dlopen(kLibrary.c_str(), RTLD_NOW);
         ASSERT_NE(m_handle, nullptr) << dlerror();
-        m_register = reinterpret_cast<DllRegisterServerFunction>(dlsym(m_handle, "DllRegisterServer"));
+        m_register =
+            reinterpret_cast<DllRegisterServerFunction>(dlsym(m_handle, "DllRegisterServer"));
         m_unregister =
             reinterpret_cast<DllUnregisterServerFunction>(dlsym(m_handle, "DllUnregisterServer"));
         m_canUnload = reinterpret_cast<DllCanUnloadNowFunction>(dlsym(m_handle, "DllCanUnloadNow"));
@@ -73,16 +68,14 @@ protected:
         ASSERT_EQ(m_register(), S_OK);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         unsetenv("LUMO_REGISTRY");
         std::error_code ec;
         fs::remove_all(m_registry, ec);
         // The library stays loaded, as CoCreateInstance leaves it.
     }
 
-    ComPtr<ILumoMain> create()
-    {
+    ComPtr<ILumoMain> create() {
         CLSID clsid{};
         EXPECT_EQ(CLSIDFromProgID(u"Lumo.LumoMain", &clsid), S_OK);
         EXPECT_EQ(clsid, CLSID_LumoMain);
@@ -101,26 +94,22 @@ protected:
     DllCanUnloadNowFunction m_canUnload = nullptr;
 };
 
-HRESULT invokeGet(ILumoMain* c, const char16_t* name, VARIANT* result)
-{
+HRESULT invokeGet(ILumoMain* c, const char16_t* name, VARIANT* result) {
     std::u16string n(name);
     LPOLESTR names[] = {n.data()};
     DISPID id = 0;
     HRESULT hr = c->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     return c->Invoke(id, IID_NULL, 0x409, DISPATCH_PROPERTYGET, &none, result, nullptr, nullptr);
 }
 
-HRESULT invokePut(ILumoMain* c, const char16_t* name, VARIANT value)
-{
+HRESULT invokePut(ILumoMain* c, const char16_t* name, VARIANT value) {
     std::u16string n(name);
     LPOLESTR names[] = {n.data()};
     DISPID id = 0;
     HRESULT hr = c->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id);
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{&value, &put, 1, 1};
     return c->Invoke(id, IID_NULL, 0x409, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
@@ -128,10 +117,9 @@ HRESULT invokePut(ILumoMain* c, const char16_t* name, VARIANT value)
 
 }  // namespace
 
-TEST_F(LumoLibraryTest, LibraryExportsOnlyTheFourServerFunctions)
-{
-    for (const char* name : {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer",
-                             "DllUnregisterServer"}) {
+TEST_F(LumoLibraryTest, LibraryExportsOnlyTheFourServerFunctions) {
+    for (const char* name :
+         {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
         SCOPED_TRACE(name);
         EXPECT_NE(dlsym(m_handle, name), nullptr);
     }
@@ -139,8 +127,7 @@ TEST_F(LumoLibraryTest, LibraryExportsOnlyTheFourServerFunctions)
     EXPECT_EQ(dlsym(m_handle, "_ZN4lumo7control12createEngineEv"), nullptr);
 }
 
-TEST_F(LumoLibraryTest, RegistrationWritesClassProgIdAndTypeLibrary)
-{
+TEST_F(LumoLibraryTest, RegistrationWritesClassProgIdAndTypeLibrary) {
     const std::string path = fs::canonical(kLibrary).string();
     auto value = [](const std::string& key, const std::string& name = "") {
         return lumo::registry::readValue(Root::ClassesRoot, key, name).value_or("<missing>");
@@ -162,8 +149,7 @@ TEST_F(LumoLibraryTest, RegistrationWritesClassProgIdAndTypeLibrary)
     ASSERT_EQ(m_register(), S_OK);
 }
 
-TEST_F(LumoLibraryTest, VtableAndDispatchAgree)
-{
+TEST_F(LumoLibraryTest, VtableAndDispatchAgree) {
     ComPtr<ILumoMain> c = create();
     ASSERT_TRUE(c);
 
@@ -191,8 +177,7 @@ TEST_F(LumoLibraryTest, VtableAndDispatchAgree)
     EXPECT_EQ(V_I4(&v), 4);
 }
 
-TEST_F(LumoLibraryTest, BuiltInEngineReportsNoSensorAndRefusesTemplates)
-{
+TEST_F(LumoLibraryTest, BuiltInEngineReportsNoSensorAndRefusesTemplates) {
     ComPtr<ILumoMain> c = create();
     ASSERT_TRUE(c);
     auto boxes = lumo::com::makeObject<RecordingBoxes>();
@@ -222,8 +207,7 @@ TEST_F(LumoLibraryTest, BuiltInEngineReportsNoSensorAndRefusesTemplates)
     EXPECT_EQ(boxes->icons[0], lmiError);
 }
 
-TEST_F(LumoLibraryTest, HostParentsTheFormAndTheLibraryUnloadsOnlyWhenIdle)
-{
+TEST_F(LumoLibraryTest, HostParentsTheFormAndTheLibraryUnloadsOnlyWhenIdle) {
     ComPtr<ILumoMain> c = create();
     ASSERT_TRUE(c);
     EXPECT_EQ(m_canUnload(), S_FALSE);

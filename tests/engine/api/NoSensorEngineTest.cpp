@@ -10,8 +10,7 @@ using lumo::engine::EngineError;
 using lumo::engine::NoSensorEngine;
 using lumo::engine::TemplateValue;
 
-TEST(NoSensorEngineTest, ReportsNoSensorAndStaysInactive)
-{
+TEST(NoSensorEngineTest, ReportsNoSensorAndStaysInactive) {
     NoSensorEngine engine;
     EXPECT_EQ(engine.StartEngine(), 2);
     EXPECT_FALSE(engine.Active());
@@ -23,8 +22,7 @@ TEST(NoSensorEngineTest, ReportsNoSensorAndStaysInactive)
     EXPECT_EQ(engine.FPEngineVersion(), "10");
 }
 
-TEST(NoSensorEngineTest, TemplateOperationsRaiseInsteadOfInventingTemplates)
-{
+TEST(NoSensorEngineTest, TemplateOperationsRaiseInsteadOfInventingTemplates) {
     NoSensorEngine engine;
     std::string text;
     bool changed = false;
@@ -35,12 +33,16 @@ TEST(NoSensorEngineTest, TemplateOperationsRaiseInsteadOfInventingTemplates)
         {"LastTemplateValue", [&] { engine.LastTemplateValue(); }},
         {"TextToTemplate", [&] { engine.TextToTemplate("x"); }},
         {"CompressTemplateText", [&] { engine.CompressTemplateText("x"); }},
-        {"TemplateToText", [&] { engine.TemplateToText({1, 2}); }},
+        {"TemplateToText",
+         [&] {
+             engine.TemplateToText({1, 2});
+         }},
         {"MatchTemplateStrings", [&] { engine.MatchTemplateStrings(text, "y", false, changed); }},
         {"RegTemplateFromImageFile", [&] { engine.RegTemplateFromImageFile("f", 500, text); }},
         {"VerTemplateFromImageFile", [&] { engine.VerTemplateFromImageFile("f", 500, text); }},
         {"CreateFPCacheDB", [&] { engine.CreateFPCacheDB(); }},
-        {"IdentificationFromStrInFPCacheDB", [&] { engine.IdentificationFromStrInFPCacheDB(1, "t", a, b); }},
+        {"IdentificationFromStrInFPCacheDB",
+         [&] { engine.IdentificationFromStrInFPCacheDB(1, "t", a, b); }},
         {"TextToCardTemplate", [&] { engine.TextToCardTemplate("t", value); }},
         {"SaveImageAsBitmap", [&] { engine.SaveImageAsBitmap("x.bmp"); }},
         {"SignalSensor", [&] { engine.SignalSensor(11, 1); }},
@@ -52,15 +54,13 @@ TEST(NoSensorEngineTest, TemplateOperationsRaiseInsteadOfInventingTemplates)
     EXPECT_TRUE(text.empty());
 }
 
-TEST(NoSensorEngineTest, HasNoCardModule)
-{
+TEST(NoSensorEngineTest, HasNoCardModule) {
     NoSensorEngine engine;
     std::vector<std::uint8_t> buffer(128, 0);
     EXPECT_FALSE(engine.QueryCardModule(0, 0, buffer));
 }
 
-TEST(ScriptedEngineTest, HandlerMayDisconnectItselfWhileRunning)
-{
+TEST(ScriptedEngineTest, HandlerMayDisconnectItselfWhileRunning) {
     lumo::test::ScriptedEngine engine;
     int calls = 0;
     engine.OnEnroll = [&](bool success, const TemplateValue& value) {
@@ -74,8 +74,7 @@ TEST(ScriptedEngineTest, HandlerMayDisconnectItselfWhileRunning)
     EXPECT_EQ(calls, 1);
 }
 
-TEST(ScriptedEngineTest, RecordsCallsAndAnswersFromScript)
-{
+TEST(ScriptedEngineTest, RecordsCallsAndAnswersFromScript) {
     lumo::test::ScriptedEngine engine;
     engine.willReturn("StartEngine", 2);
     engine.willThrow("StopEngine", "broken");

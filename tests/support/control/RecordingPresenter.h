@@ -15,13 +15,10 @@ namespace lumo::test {
 
 class RecordingPresenter : public control::MessagePresenter {
 public:
-    control::MessageAnswer show(QWidget*, const control::MessageBoxRequest& request) override
-    {
+    control::MessageAnswer show(QWidget*, const control::MessageBoxRequest& request) override {
         m_boxes.push_back(request);
-        if (onShow)
-            onShow(request);
-        if (request.buttons == control::MessageButtons::Ok)
-            return control::MessageAnswer::Ok;
+        if (onShow) onShow(request);
+        if (request.buttons == control::MessageButtons::Ok) return control::MessageAnswer::Ok;
         if (!m_answers.empty()) {
             control::MessageAnswer a = m_answers.front();
             m_answers.pop_front();
@@ -32,11 +29,9 @@ public:
 
     void answerNext(control::MessageAnswer answer) { m_answers.push_back(answer); }
     const std::vector<control::MessageBoxRequest>& boxes() const { return m_boxes; }
-    std::vector<std::string> texts() const
-    {
+    std::vector<std::string> texts() const {
         std::vector<std::string> t;
-        for (const auto& b : m_boxes)
-            t.push_back(b.text);
+        for (const auto& b : m_boxes) t.push_back(b.text);
         return t;
     }
     void clear() { m_boxes.clear(); }

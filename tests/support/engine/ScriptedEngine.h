@@ -69,9 +69,9 @@ public:
     bool isImageChange = false;
 
     // Out values of operations that have them besides their answer.
-    std::string regTemplateFromFile;    // RegTemplateFromImageFile's text
-    std::string verTemplateFromFile;    // VerTemplateFromImageFile's text
-    std::string learnedTemplate;        // MatchTemplateStrings writes it to regTemplate when non-empty
+    std::string regTemplateFromFile;  // RegTemplateFromImageFile's text
+    std::string verTemplateFromFile;  // VerTemplateFromImageFile's text
+    std::string learnedTemplate;  // MatchTemplateStrings writes it to regTemplate when non-empty
     bool matchChanged = false;
     int identScore = 0;
     int identRank = 0;

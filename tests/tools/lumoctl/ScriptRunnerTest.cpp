@@ -24,13 +24,11 @@ namespace {
 class ScriptRunnerTest : public lumo::test::ControlFixture {
 protected:
     // Runs the lines; stops at the first failure like lumoctl. Returns false on a failure.
-    bool runLines(std::initializer_list<const char*> lines)
-    {
+    bool runLines(std::initializer_list<const char*> lines) {
         ScriptRunner runner(static_cast<ILumoMain*>(control.get()), out, err);
         for (const char* line : lines) {
             auto s = parseStatement(line);
-            if (s && !runner.run(*s))
-                return false;
+            if (s && !runner.run(*s)) return false;
         }
         return true;
     }
@@ -41,8 +39,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ScriptRunnerTest, PutsAndResultlessCallsPrintNothingAndEveryOtherStatementOneLine)
-{
+TEST_F(ScriptRunnerTest, PutsAndResultlessCallsPrintNothingAndEveryOtherStatementOneLine) {
     engine->willReturn("LastTemplateAsText", std::string("TPL-1"));
     engine->willReturn("TextToTemplate", std::vector<std::uint8_t>{0x0A, 0xFF, 0x00});
     ASSERT_TRUE(runLines({
@@ -50,7 +47,7 @@ TEST_F(ScriptRunnerTest, PutsAndResultlessCallsPrintNothingAndEveryOtherStatemen
         "get VerifyCount",
         "put CheckFinger 0100000000",  // a string parameter keeps its zero
         "get CheckFinger",
-        "get RegisterTemplate",        // empty string: an empty line
+        "get RegisterTemplate",  // empty string: an empty line
         "get IsAutoRegister",
         "put IsAutoRegister true",
         "get IsAutoRegister",
@@ -58,31 +55,29 @@ TEST_F(ScriptRunnerTest, PutsAndResultlessCallsPrintNothingAndEveryOtherStatemen
         "get SetVerHint",
         "call GetTemplateString",
         "call DecodeTemplate TPL",
-        "call FreeBuffer 3",           // no result, no line
+        "call FreeBuffer 3",  // no result, no line
         "call SetFPEngineVersion 10",
     }));
-    EXPECT_EQ(out.str(),
-              "7\n0100000000\n\nfalse\ntrue\nPress your finger\nTPL-1\nhex:0aff00\n0\n");
+    EXPECT_EQ(out.str(), "7\n0100000000\n\nfalse\ntrue\nPress your finger\nTPL-1\nhex:0aff00\n0\n");
     EXPECT_EQ(err.str(), "");
 }
 
-TEST_F(ScriptRunnerTest, ByteArraysGoInAsHex)
-{
+TEST_F(ScriptRunnerTest, ByteArraysGoInAsHex) {
     engine->willReturn("TemplateToText", std::string("FROM-BYTES"));
     ASSERT_TRUE(runLines({"call EncodeTemplate hex:00A1ff"}));
     EXPECT_EQ(out.str(), "FROM-BYTES\n");
     EXPECT_EQ(engine->calls(), (std::vector<std::string>{"TemplateToText(00a1ff)"}));
 }
 
-TEST_F(ScriptRunnerTest, FailuresPrintTheStatusAndDescriptionAndStop)
-{
+TEST_F(ScriptRunnerTest, FailuresPrintTheStatusAndDescriptionAndStop) {
     struct Case {
         const char* line;
         std::string err;
     };
     const Case cases[] = {
         {"get NoSuchThing", "error 0x80020006: Unknown name: NoSuchThing\n"},
-        {"call Register", "error 0x80004001: Register is not available in this build of the control\n"},
+        {"call Register",
+         "error 0x80004001: Register is not available in this build of the control\n"},
         {"put VerifyCount abc", "error 0x80020005: Type mismatch in argument 1 of VerifyCount\n"},
         {"call AddImageFile", "error 0x8002000F: Missing argument for AddImageFile\n"},
         {"call FreeBuffer 1 2", "error 0x8002000E: Wrong number of arguments for FreeBuffer\n"},
@@ -99,15 +94,13 @@ TEST_F(ScriptRunnerTest, FailuresPrintTheStatusAndDescriptionAndStop)
     }
 }
 
-TEST_F(ScriptRunnerTest, EngineErrorsArriveWithTheirMessage)
-{
+TEST_F(ScriptRunnerTest, EngineErrorsArriveWithTheirMessage) {
     engine->willThrow("CompressTemplateText", "Template is damaged");
     EXPECT_FALSE(runLines({"call CompressTemplate xyz"}));
     EXPECT_EQ(err.str(), "error 0x8000FFFF: Template is damaged\n");
 }
 
-TEST_F(ScriptRunnerTest, MessageBoxesAreWrittenToTheErrorStreamAndAnswered)
-{
+TEST_F(ScriptRunnerTest, MessageBoxesAreWrittenToTheErrorStreamAndAnswered) {
     std::ostringstream boxesOut;
     auto handler = lumo::com::makeObject<lumo::lumoctl::StderrMessageBoxes>(boxesOut, true);
     ASSERT_EQ(control->SetMessageBoxHandler(handler.get()), S_OK);
@@ -118,8 +111,7 @@ TEST_F(ScriptRunnerTest, MessageBoxesAreWrittenToTheErrorStreamAndAnswered)
     EXPECT_TRUE(boxes->boxes().empty());  // the handler replaced the test's presenter
 }
 
-TEST(LumoctlValueTest, WordsAreReadByTheirForm)
-{
+TEST(LumoctlValueTest, WordsAreReadByTheirForm) {
     struct Case {
         Word word;
         VARTYPE vt;
@@ -160,24 +152,20 @@ namespace {
 // member table gives it (ReadTemplateFromCard): it fills both and answers 0.
 class InOutControl final : public lumo::com::ComObject<InOutControl, IDispatch> {
 public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override
-    {
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
         *n = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override
-    {
-        if (std::u16string_view(names[0]) != u"ReadTemplateFromCard")
-            return DISP_E_UNKNOWNNAME;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                            DISPID* id) override {
+        if (std::u16string_view(names[0]) != u"ReadTemplateFromCard") return DISP_E_UNKNOWNNAME;
         *id = 0xE9;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override
-    {
-        if (p->cArgs != 3)
-            return DISP_E_BADPARAMCOUNT;
+                                     EXCEPINFO*, UINT*) override {
+        if (p->cArgs != 3) return DISP_E_BADPARAMCOUNT;
         // Reversed: [2] ARegTemplate, [1] iUserID, [0] bExtUserIDFmt.
         EXPECT_EQ(p->rgvarg[2].vt, VT_BYREF | VT_BSTR);
         EXPECT_EQ(p->rgvarg[1].vt, VT_BYREF | VT_I4);
@@ -196,8 +184,7 @@ public:
 
 }  // namespace
 
-TEST(LumoctlInOutTest, InOutParametersPrintOneLineEachAfterTheResult)
-{
+TEST(LumoctlInOutTest, InOutParametersPrintOneLineEachAfterTheResult) {
     auto control = lumo::com::makeObject<InOutControl>();
     std::ostringstream out;
     std::ostringstream err;

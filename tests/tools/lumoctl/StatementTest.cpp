@@ -8,8 +8,7 @@ using lumo::lumoctl::StatementError;
 using lumo::lumoctl::Verb;
 using lumo::lumoctl::Word;
 
-TEST(StatementTest, WordsAreSplitAtBlanksAndQuotesHoldBlanks)
-{
+TEST(StatementTest, WordsAreSplitAtBlanksAndQuotesHoldBlanks) {
     struct Case {
         const char* line;
         std::vector<Word> words;
@@ -20,7 +19,7 @@ TEST(StatementTest, WordsAreSplitAtBlanksAndQuotesHoldBlanks)
         {R"(put X "say \"hi\"")", {{"put"}, {"X"}, {R"(say "hi")", true}}},
         {R"(put X "a\\b")", {{"put"}, {"X"}, {R"(a\b)", true}}},
         {R"(put X "a\nb")", {{"put"}, {"X"}, {R"(a\nb)", true}}},  // only \" and \\ escape
-        {R"(put X a\"b)", {{"put"}, {"X"}, {R"(a\"b)"}}},         // no escapes outside quotes
+        {R"(put X a\"b)", {{"put"}, {"X"}, {R"(a\"b)"}}},          // no escapes outside quotes
         {R"(put X "")", {{"put"}, {"X"}, {"", true}}},
         {"put X 12\r", {{"put"}, {"X"}, {"12"}}},
         {R"(put X "123")", {{"put"}, {"X"}, {"123", true}}},
@@ -31,16 +30,14 @@ TEST(StatementTest, WordsAreSplitAtBlanksAndQuotesHoldBlanks)
     }
 }
 
-TEST(StatementTest, BlankAndCommentLinesAreSkipped)
-{
+TEST(StatementTest, BlankAndCommentLinesAreSkipped) {
     for (const char* line : {"", "   ", "\t", "# comment", "   # indented comment"}) {
         SCOPED_TRACE(line);
         EXPECT_FALSE(parseStatement(line).has_value());
     }
 }
 
-TEST(StatementTest, StatementsHaveTheirVerbNameAndArguments)
-{
+TEST(StatementTest, StatementsHaveTheirVerbNameAndArguments) {
     auto get = parseStatement("get VerifyCount");
     ASSERT_TRUE(get);
     EXPECT_EQ(get->verb, Verb::Get);
@@ -58,8 +55,7 @@ TEST(StatementTest, StatementsHaveTheirVerbNameAndArguments)
     EXPECT_TRUE(call->arguments.empty());
 }
 
-TEST(StatementTest, MalformedStatementsAreRejectedWithAReason)
-{
+TEST(StatementTest, MalformedStatementsAreRejectedWithAReason) {
     struct Case {
         const char* line;
         const char* reason;
