@@ -15,10 +15,11 @@ struct IndexParams {
     float maxEdgeLength = 150.0f;
     // Bins of the edge description. A probe edge also looks into the nearest neighbouring bin
     // of every measure, so values near a bin border still meet.
-    float lengthStep = 10.0f;
+    float lengthStep = 8.0f;
     int angleBins = 16;
-    // Bins of the finger's turn that votes must agree on.
-    int rotationBins = 16;
+    // Bins of the finger's turn that votes must agree on (two neighbouring bins are counted
+    // together, so 32 bins accept votes within about 22 degrees of each other).
+    int rotationBins = 32;
     // Stored prints with the most votes that are compared in full by the matcher. More finds
     // hard probes (small, distorted) more often and costs proportionally more time.
     int candidates = 200;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <set>
@@ -120,15 +121,17 @@ TEST_F(IndexWithGallery, UnknownFingersAreNotMatched)
 // The engine's own matcher behind the index finds genuine presses among a thousand prints.
 TEST(Index, WithTheEngineMatcherFindsGenuinePresses)
 {
-    Index index;
+    IndexParams params;
+    params.candidates = 100;
+    Index index(params);
     for (int f = 0; f < 1000; ++f) index.add(f, SyntheticFeatures::impression(SyntheticFeatures::finger(1000 + f), 1));
     int found = 0;
-    for (int f = 11; f < 1000; f += 100) {
+    for (int f = 11; f < 1000; f += 200) {
         const IdentifyResult r = index.identify(SyntheticFeatures::impression(SyntheticFeatures::finger(1000 + f), 2),
                                                 kDefaultMatchThreshold);
         found += r.id == f;
     }
-    EXPECT_GE(found, 8);
+    EXPECT_GE(found, 4);
 }
 
 TEST(Index, RemovedIdIsNeverReturned)
@@ -160,15 +163,15 @@ TEST(Index, AddingAnExistingIdReplacesIt)
 TEST(Index, ManyRemovalsKeepTheRestFindable)
 {
     Index index = makeIndex();
-    for (int f = 0; f < 3000; ++f) index.add(f, enrolled(f));
-    for (int f = 0; f < 3000; ++f)
+    for (int f = 0; f < 2400; ++f) index.add(f, enrolled(f));
+    for (int f = 0; f < 2400; ++f)
         if (f % 3 != 0) index.remove(f);  // past the point where dead entries are squeezed out
-    EXPECT_EQ(index.size(), 1000u);
-    for (int f : {0, 3, 999, 1500, 2997}) {
+    EXPECT_EQ(index.size(), 800u);
+    for (int f : {0, 3, 999, 1500, 2397}) {
         SCOPED_TRACE(f);
         EXPECT_EQ(index.identify(probeOf(f), kDefaultMatchThreshold).id, f);
     }
-    for (int f : {1, 2, 1501, 2998}) EXPECT_EQ(index.identify(probeOf(f), kDefaultMatchThreshold).id, -1);
+    for (int f : {1, 2, 1501, 2398}) EXPECT_EQ(index.identify(probeOf(f), kDefaultMatchThreshold).id, -1);
 }
 
 TEST(Index, RejectsFeatureSetsItCannotHold)
