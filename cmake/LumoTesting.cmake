@@ -1,8 +1,9 @@
 # lumo_add_test(NAME SOURCES file... LIBS target... [QT])
 #
 # One GoogleTest executable per unit, registered with CTest case by case.
-# Every test runs headless and with a private registry folder, so no test
-# touches the user's settings. QT adds QtTest and AUTOMOC for form tests.
+# Every test runs headless, and its registry lies in the build folder, so no
+# test touches the user's settings; tests that need an empty registry make a
+# temporary one of their own. QT adds QtTest and AUTOMOC for form tests.
 function(lumo_add_test name)
   cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -19,7 +20,7 @@ function(lumo_add_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     TEST_PREFIX "${name}."
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMO_TEST=1"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMO_TEST=1;LUMO_REGISTRY=${CMAKE_BINARY_DIR}/test-registry/${name}"
                TIMEOUT 300)
 endfunction()
 
@@ -27,6 +28,6 @@ endfunction()
 function(lumo_add_script_test name)
   add_test(NAME ${name} COMMAND ${ARGN})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMO_BIN_DIR=${LUMO_BIN_DIR};LUMO_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMO_BIN_DIR=${LUMO_BIN_DIR};LUMO_SOURCE_DIR=${CMAKE_SOURCE_DIR};LUMO_REGISTRY=${CMAKE_BINARY_DIR}/test-registry/${name}"
     TIMEOUT 600 SKIP_RETURN_CODE 77)
 endfunction()
