@@ -289,6 +289,16 @@ std::vector<Index::Ranked> Index::preFilter(const FeatureSet& probe, std::size_t
     return all;
 }
 
+std::size_t Index::memoryBytes() const
+{
+    std::size_t bytes = m_entries.capacity() * sizeof(Entry) + m_minutiae.capacity() * sizeof(PackedMinutia) +
+                        m_postings.capacity() * sizeof(std::vector<std::uint32_t>);
+    for (const auto& list : m_postings) bytes += list.capacity() * sizeof(std::uint32_t);
+    // Hash map nodes: key, value and about two pointers each.
+    bytes += m_slotOf.size() * (sizeof(int) + sizeof(std::uint32_t) + 2 * sizeof(void*));
+    return bytes;
+}
+
 std::vector<int> Index::rank(const FeatureSet& probe, std::size_t count) const
 {
     std::vector<int> ids;

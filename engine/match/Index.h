@@ -65,6 +65,9 @@ public:
     // The stored print the probe matches best with a score of at least threshold.
     IdentifyResult identify(const FeatureSet& probe, float threshold) const;
 
+    // Bytes held for the stored prints (minutiae, entries, postings), for benchmarks.
+    std::size_t memoryBytes() const;
+
     // The pre-filter's ranking alone, best first (ids), at most `count`; for tests and tuning.
     std::vector<int> rank(const FeatureSet& probe, std::size_t count) const;
 
