@@ -15,3 +15,12 @@ QString trimBlanks(const QString& text);
 QString doubleQuotes(const QString& text);
 
 }  // namespace lumo::app
+
+namespace lumo::app {
+
+// A file-dialog filter of the form "Description|*.a;*.b|Other|*.c" in the form a Qt file
+// dialog takes ("Description (*.a *.b);;Other (*.c)"). Descriptions that already show their
+// patterns keep them as they are.
+QString qtFileFilter(const QString& pipeFilter);
+
+}  // namespace lumo::app

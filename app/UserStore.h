@@ -39,6 +39,7 @@ public:
     QSqlDatabase database() const;
 
     Dataset& qryUser() { return *m_qryUser; }
+    const Dataset& qryUser() const { return *m_qryUser; }
     Dataset& qrySearch() { return *m_qrySearch; }
     Dataset& qryInsert() { return *m_qryInsert; }
     Dataset& qryTemplate() { return *m_qryTemplate; }
