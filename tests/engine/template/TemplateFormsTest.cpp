@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "SampleFeatures.h"
 #include "engine/template/Base64.h"
 #include "engine/template/TemplateError.h"
@@ -77,6 +79,31 @@ TEST(TemplateForms, MalformedInputIsRejectedWithAMessage)
             ADD_FAILURE() << "accepted";
         } catch (const TemplateError& e) {
             EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+}
+
+// Random text, and Base64 of random bytes behind each form's magic, is rejected with a
+// TemplateError and nothing else (no crash, no other exception, no read outside the data).
+TEST(TemplateForms, RandomInputOnlyEverGivesTemplateError)
+{
+    std::mt19937 rng(3);
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/= \n";
+    const std::vector<std::vector<std::uint8_t>> magics = {{'L', 'F', 'P', 'T', 1, 10}, {'L', 'Z', 1, 10}, {'F', 'M', 'R', 0, ' ', '2', '0', 0}};
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        if (i % 2 == 0) {
+            const std::size_t n = rng() % 64;
+            for (std::size_t k = 0; k < n; ++k) text += alphabet[rng() % alphabet.size()];
+        } else {
+            std::vector<std::uint8_t> bytes = magics[static_cast<std::size_t>(i / 2) % magics.size()];
+            const std::size_t n = rng() % 64;
+            for (std::size_t k = 0; k < n; ++k) bytes.push_back(static_cast<std::uint8_t>(rng()));
+            text = base64Encode(bytes);
+        }
+        try {
+            TemplateForms::decodeText(text);
+        } catch (const TemplateError&) {
         }
     }
 }
