@@ -10,6 +10,7 @@
 #include "control/core/ControlMessages.h"
 #include "control/core/EngineStart.h"
 #include "control/core/FingerTemplateTables.h"
+#include "control/core/FormFont.h"
 #include "control/core/QtMessagePresenter.h"
 #include "control/language/LangStr.h"
 #include "control/resources/LumoMembers.h"
@@ -235,12 +236,28 @@ HRESULT TLumoMain::put_Color(OLE_COLOR Value) {
 }
 
 HRESULT TLumoMain::get_Font(IFontDisp** Value) {
-    if (Value) *Value = nullptr;
-    return notImplemented("Font");
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        if (!m_form) throw ComError(E_UNEXPECTED, "The control's form no longer exists");
+        *Value = com::makeObject<FormFont>(m_form.data()).detach();
+    });
 }
 
-HRESULT TLumoMain::put_Font(IFontDisp*) { return notImplemented("Font"); }
-HRESULT TLumoMain::putref_Font(IFontDisp**) { return notImplemented("Font"); }
+HRESULT TLumoMain::put_Font(IFontDisp* Value) {
+    return guarded([&] {
+        if (!m_form) throw ComError(E_UNEXPECTED, "The control's form no longer exists");
+        copyFontTo(Value, *m_form);
+    });
+}
+
+HRESULT TLumoMain::putref_Font(IFontDisp** Value) {
+    return guarded([&] {
+        if (!Value) throw ComError(E_POINTER, "No font given");
+        if (!m_form) throw ComError(E_UNEXPECTED, "The control's form no longer exists");
+        copyFontTo(*Value, *m_form);
+    });
+}
 
 LUMO_GET_FIELD(KeyPreview, VARIANT_BOOL, toVariantBool(m_keyPreview))
 HRESULT TLumoMain::put_KeyPreview(VARIANT_BOOL Value) {

@@ -1,6 +1,7 @@
 // The control through IDispatch: names, DISPIDs, arguments, results, failures; the events.
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "ControlFixture.h"
 #include "platform/com/ComObject.h"
@@ -314,4 +315,87 @@ TEST_F(EventsTest, HostObtainsTheFormWidget) {
     EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(lumo()->put_Visible(VARIANT_FALSE), S_OK);
     EXPECT_FALSE(form->isVisible());
+}
+
+namespace {
+
+HRESULT fontGet(IDispatch* font, const char16_t* name, VARIANT* out) {
+    std::u16string n(name);
+    LPOLESTR names[] = {n.data()};
+    DISPID id = 0;
+    HRESULT hr = font->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id);
+    if (FAILED(hr)) return hr;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    return font->Invoke(id, IID_NULL, 0x409, DISPATCH_PROPERTYGET, &none, out, nullptr, nullptr);
+}
+
+HRESULT fontPut(IDispatch* font, const char16_t* name, VARIANT value) {
+    std::u16string n(name);
+    LPOLESTR names[] = {n.data()};
+    DISPID id = 0;
+    HRESULT hr = font->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id);
+    if (FAILED(hr)) return hr;
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &put, 1, 1};
+    return font->Invoke(id, IID_NULL, 0x409, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                        nullptr);
+}
+
+}  // namespace
+
+TEST_F(DispatchTest, FontIsAFontObjectOfTheForm) {
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(invoke("Font", DISPATCH_PROPERTYGET, {}, &result), S_OK);
+    ASSERT_EQ(V_VT(&result), VT_DISPATCH);
+    ComPtr<IDispatch> font = ComPtr<IDispatch>::attach(V_DISPATCH(&result));
+    V_VT(&result) = VT_EMPTY;
+
+    VARIANT v;
+    VariantInit(&v);
+    ASSERT_EQ(fontGet(font.get(), u"Name", &v), S_OK);
+    EXPECT_EQ(lumo::com::bstrToUtf8(V_BSTR(&v)), control->form()->font().family().toStdString());
+    VariantClear(&v);
+
+    VARIANT on;
+    VariantInit(&on);
+    V_VT(&on) = VT_BOOL;
+    V_BOOL(&on) = VARIANT_TRUE;
+    ASSERT_EQ(fontPut(font.get(), u"Bold", on), S_OK);
+    EXPECT_TRUE(control->form()->font().bold());
+    ASSERT_EQ(fontPut(font.get(), u"Size", i4(14)), S_OK);
+    EXPECT_EQ(control->form()->font().pointSize(), 14);
+    EXPECT_EQ(fontPut(font.get(), u"Size", i4(0)), E_INVALIDARG);  // no size of 0
+
+    // Another control takes this font over with a put.
+    auto other = lumo::com::makeObject<lumo::control::TLumoMain>(engine, boxes);
+    IFontDisp* asFont = static_cast<IFontDisp*>(font.get());
+    ASSERT_EQ(other->put_Font(asFont), S_OK);
+    EXPECT_TRUE(other->form()->font().bold());
+    EXPECT_EQ(other->form()->font().pointSize(), 14);
+    EXPECT_EQ(other->put_Font(nullptr), E_POINTER);
+}
+
+TEST_F(EventsTest, ConnectedSinkReceivesPaintAndActivation) {
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(control.query<IConnectionPointContainer>()->FindConnectionPoint(
+                  DIID_IVIZErevorMainEvents, point.put()),
+              S_OK);
+    auto sink = lumo::com::makeObject<RecordingSink>();
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(static_cast<IVIZErevorMainEvents*>(sink.get()), &cookie), S_OK);
+
+    QWidget* form = control->form();
+    form->show();
+    form->repaint();
+    QApplication::setActiveWindow(form);
+    QApplication::processEvents();
+    auto has = [&](DISPID id) {
+        return std::find(sink->events.begin(), sink->events.end(), id) != sink->events.end();
+    };
+    EXPECT_TRUE(has(LumoEventDispId::OnPaint));
+    EXPECT_TRUE(has(LumoEventDispId::OnActivate));
+    EXPECT_FALSE(has(LumoEventDispId::OnCreate));  // wired after creation: never sent
+    form->hide();
+    point->Unadvise(cookie);
 }

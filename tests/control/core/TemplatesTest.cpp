@@ -228,3 +228,18 @@ TEST_F(BufferTest, NoMemberStartsTheEngine) {
     for (const BufferCase& c : bufferCases()) c.call(lumo(), &result);
     EXPECT_TRUE(engine->callsNamed({"Active", "StartEngine"}).empty());
 }
+
+TEST_F(BufferTest, AHandleAfterFreeBufferReachesTheEngineUnchanged) {
+    engine->willReturn("CreateFPCacheDB", 5);
+    LONG handle = 0;
+    ASSERT_EQ(lumo()->CreateBuffer(&handle), S_OK);
+    ASSERT_EQ(lumo()->FreeBuffer(handle), S_OK);
+    engine->willThrow("AddRegTemplateStrToFPCacheDB", "Invalid handle");
+    LONG result = -99;
+    ASSERT_EQ(lumo()->AddRegTemplateToBuffer(handle, 1, Bstr("T").get(), &result), S_OK);
+    EXPECT_EQ(result, -99);
+    EXPECT_EQ(engine->calls(), (Calls{"CreateFPCacheDB()", "ReleaseFPCacheDB(5)",
+                                      "AddRegTemplateStrToFPCacheDB(5, 1, T)"}));
+    EXPECT_EQ(boxes->texts(),
+              (std::vector<std::string>{"AddRegTemplateStrToFPCacheDB error. Invalid handle"}));
+}
