@@ -1,0 +1,249 @@
+#include "engine/match/Matcher.h"
+
+#include <algorithm>
+#include <cmath>
+#include <queue>
+
+#include "engine/match/internal/Angles.h"
+
+namespace lumo::engine {
+namespace {
+
+using Edge = MatchTemplate::Edge;
+
+// Normalised disagreement of two edges (0 = identical), or a negative value when they differ
+// by more than the tolerances.
+inline float edgeError(const Edge& a, const Edge& b, const MatchParams& p) {
+    const float tolerance = p.edgeLengthTolerance + p.edgeLengthRelative * 0.5f * (a.length + b.length);
+    const float dl = std::fabs(a.length - b.length);
+    if (dl > tolerance) return -1.0f;
+    const float df = match::distance(a.fromAngle, b.fromAngle);
+    if (df > p.edgeAngleTolerance) return -1.0f;
+    const float dt = match::distance(a.toAngle, b.toAngle);
+    if (dt > p.edgeAngleTolerance) return -1.0f;
+    return dl / tolerance + (df + dt) / p.edgeAngleTolerance;
+}
+
+// Is p inside the convex polygon (counter-clockwise) grown by margin?
+bool insideHull(const std::vector<MatchTemplate::Point>& hull, float x, float y, float margin) {
+    if (hull.size() < 3) return false;
+    for (std::size_t i = 0; i < hull.size(); ++i) {
+        const auto& a = hull[i];
+        const auto& b = hull[(i + 1) % hull.size()];
+        const float ex = b.x - a.x, ey = b.y - a.y;
+        const float len = std::hypot(ex, ey);
+        if (len <= 0) continue;
+        // Signed distance to the left of edge a->b (inside is left for CCW).
+        if ((ex * (y - a.y) - ey * (x - a.x)) / len < -margin) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::pair<float, float> MatchResult::mapPoint(float x, float y) const {
+    // Matching works with y up; feature sets with y down.
+    const float c = std::cos(rotation), s = std::sin(rotation);
+    const float X = x, Y = -y;
+    return {c * X - s * Y + dx, -(s * X + c * Y + dy)};
+}
+
+float MatchResult::mapAngle(float angle) const { return match::wrap(angle + rotation); }
+
+Matcher::Matcher(MatchTemplate probe, const MatchParams& params) : m_probe(std::move(probe)), m_params(params) {
+    const int bins = std::max(1, params.hashAngleBins);
+    m_lengthBins = static_cast<int>(params.maxEdgeLength / params.hashLengthStep) + 2;
+    const std::size_t cells = static_cast<std::size_t>(m_lengthBins) * bins * bins;
+    const auto& edges = m_probe.edges();
+    m_edgeFrom.resize(edges.size());
+    for (std::size_t i = 0; i < m_probe.size(); ++i)
+        for (std::size_t e = m_probe.edgeStart(i); e < m_probe.edgeStart(i + 1); ++e)
+            m_edgeFrom[e] = static_cast<std::uint16_t>(i);
+
+    // Each probe edge goes into its own cell and the nearest neighbour cell along every axis,
+    // so that a candidate edge close to a cell border still finds it with a single look-up.
+    const float angleStep = match::kTwoPi / bins;
+    auto forEachCell = [&](const Edge& e, auto&& fn) {
+        const float fl = e.length / params.hashLengthStep, fa = e.fromAngle / angleStep, fb = e.toAngle / angleStep;
+        const int l0 = std::min(static_cast<int>(fl), m_lengthBins - 1);
+        const int a0 = static_cast<int>(fa) % bins, b0 = static_cast<int>(fb) % bins;
+        int ls[2] = {l0, fl - l0 < 0.5f ? l0 - 1 : l0 + 1};
+        int as[2] = {a0, fa - static_cast<int>(fa) < 0.5f ? (a0 + bins - 1) % bins : (a0 + 1) % bins};
+        int bs[2] = {b0, fb - static_cast<int>(fb) < 0.5f ? (b0 + bins - 1) % bins : (b0 + 1) % bins};
+        for (int l : ls) {
+            if (l < 0 || l >= m_lengthBins) continue;
+            for (int a : as)
+                for (int b : bs) fn((static_cast<std::size_t>(l) * bins + a) * bins + b);
+        }
+    };
+    m_cellStart.assign(cells + 1, 0);
+    for (const Edge& e : edges) forEachCell(e, [&](std::size_t c) { ++m_cellStart[c + 1]; });
+    for (std::size_t c = 0; c < cells; ++c) m_cellStart[c + 1] += m_cellStart[c];
+    m_cellEdges.resize(m_cellStart[cells]);
+    std::vector<std::uint32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
+    for (std::size_t i = 0; i < edges.size(); ++i)
+        forEachCell(edges[i], [&](std::size_t c) { m_cellEdges[fill[c]++] = static_cast<std::uint32_t>(i); });
+}
+
+float Matcher::match(const MatchTemplate& candidate) { return matchDetailed(candidate).score; }
+
+MatchResult Matcher::matchDetailed(const MatchTemplate& candidate) {
+    const std::size_t n1 = m_probe.size(), n2 = candidate.size();
+    if (n1 < 2 || n2 < 2) return {};
+    const int bins = std::max(1, m_params.hashAngleBins);
+    const float angleStep = match::kTwoPi / bins;
+    const auto& probeEdges = m_probe.edges();
+
+    // Votes: how many edges around each minutia pair agree.
+    m_votes.assign(n1 * n2, 0);
+    for (std::size_t k = 0; k < n2; ++k)
+        for (std::size_t e = candidate.edgeStart(k); e < candidate.edgeStart(k + 1); ++e) {
+            const Edge& ce = candidate.edges()[e];
+            const int l = std::min(static_cast<int>(ce.length / m_params.hashLengthStep), m_lengthBins - 1);
+            const int a = static_cast<int>(ce.fromAngle / angleStep) % bins;
+            const int b = static_cast<int>(ce.toAngle / angleStep) % bins;
+            const std::size_t cell = (static_cast<std::size_t>(l) * bins + a) * bins + b;
+            for (std::uint32_t i = m_cellStart[cell]; i < m_cellStart[cell + 1]; ++i) {
+                const std::uint32_t pe = m_cellEdges[i];
+                if (edgeError(probeEdges[pe], ce, m_params) < 0) continue;
+                ++m_votes[m_edgeFrom[pe] * n2 + k];
+                ++m_votes[probeEdges[pe].to * n2 + ce.to];
+            }
+        }
+    std::vector<std::pair<std::uint16_t, std::uint32_t>> seeds;
+    for (std::size_t i = 0; i < m_votes.size(); ++i)
+        if (m_votes[i] >= m_params.minSeedVotes) seeds.emplace_back(m_votes[i], static_cast<std::uint32_t>(i));
+    const std::size_t take = std::min<std::size_t>(seeds.size(), static_cast<std::size_t>(m_params.seeds));
+    std::partial_sort(seeds.begin(), seeds.begin() + static_cast<std::ptrdiff_t>(take), seeds.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first || (a.first == b.first && a.second < b.second); });
+
+    m_best.pairs.clear();
+    m_best.weight = 0;
+    for (std::size_t s = 0; s < take; ++s) {
+        const int p = static_cast<int>(seeds[s].second / n2), c = static_cast<int>(seeds[s].second % n2);
+        // A start pair already inside the best tree would grow the same tree again.
+        if (std::find(m_best.pairs.begin(), m_best.pairs.end(), std::make_pair(p, c)) != m_best.pairs.end()) continue;
+        grow(candidate, p, c, m_tree);
+        if (m_tree.weight > m_best.weight) std::swap(m_tree, m_best);
+    }
+    if (m_best.pairs.size() < 2) return {};
+    return evaluate(candidate, m_best);
+}
+
+void Matcher::grow(const MatchTemplate& candidate, int seedP, int seedC, Tree& tree) {
+    const auto& pm = m_probe.minutiae();
+    const auto& cm = candidate.minutiae();
+    const auto& pe = m_probe.edges();
+    const auto& ce = candidate.edges();
+    m_probeMate.assign(pm.size(), -1);
+    m_candidateMate.assign(cm.size(), -1);
+    tree.pairs.clear();
+    tree.weight = 0;
+    m_heap.clear();
+    const float rotation = match::wrap(cm[static_cast<std::size_t>(seedC)].angle - pm[static_cast<std::size_t>(seedP)].angle);
+
+    auto accept = [&](int p, int c) {
+        m_probeMate[static_cast<std::size_t>(p)] = c;
+        m_candidateMate[static_cast<std::size_t>(c)] = p;
+        tree.pairs.emplace_back(p, c);
+        tree.weight += 1.0f;
+        const std::size_t pb = m_probe.edgeStart(static_cast<std::size_t>(p)), pEnd = m_probe.edgeStart(static_cast<std::size_t>(p) + 1);
+        const std::size_t cb = candidate.edgeStart(static_cast<std::size_t>(c)), cEnd = candidate.edgeStart(static_cast<std::size_t>(c) + 1);
+        std::size_t from = cb;
+        for (std::size_t i = pb; i < pEnd; ++i) {
+            const Edge& a = pe[i];
+            if (m_probeMate[a.to] >= 0) continue;
+            const float reach = m_params.edgeLengthTolerance + m_params.edgeLengthRelative * a.length * 1.2f;
+            while (from < cEnd && ce[from].length < a.length - reach) ++from;
+            for (std::size_t j = from; j < cEnd && ce[j].length <= a.length + reach; ++j) {
+                const Edge& b = ce[j];
+                if (m_candidateMate[b.to] >= 0) continue;
+                const float err = edgeError(a, b, m_params);
+                if (err < 0) continue;
+                m_heap.push_back({err, a.to, b.to});
+                std::push_heap(m_heap.begin(), m_heap.end());
+            }
+        }
+    };
+    accept(seedP, seedC);
+    while (!m_heap.empty()) {
+        std::pop_heap(m_heap.begin(), m_heap.end());
+        const Candidate next = m_heap.back();
+        m_heap.pop_back();
+        if (m_probeMate[next.p] >= 0 || m_candidateMate[next.c] >= 0) continue;
+        if (match::distance(match::wrap(cm[next.c].angle - pm[next.p].angle), rotation) > m_params.maxRotationDrift) continue;
+        accept(next.p, next.c);
+    }
+}
+
+MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) const {
+    const auto& pm = m_probe.minutiae();
+    const auto& cm = candidate.minutiae();
+    MatchResult r;
+    r.pairs = tree.pairs;
+
+    // Least-squares rigid motion (rotation about the centroids).
+    float px = 0, py = 0, cx = 0, cy = 0;
+    for (const auto& [p, c] : tree.pairs) {
+        px += pm[static_cast<std::size_t>(p)].x;
+        py += pm[static_cast<std::size_t>(p)].y;
+        cx += cm[static_cast<std::size_t>(c)].x;
+        cy += cm[static_cast<std::size_t>(c)].y;
+    }
+    const float n = static_cast<float>(tree.pairs.size());
+    px /= n, py /= n, cx /= n, cy /= n;
+    float dot = 0, crs = 0;
+    for (const auto& [p, c] : tree.pairs) {
+        const float ax = pm[static_cast<std::size_t>(p)].x - px, ay = pm[static_cast<std::size_t>(p)].y - py;
+        const float bx = cm[static_cast<std::size_t>(c)].x - cx, by = cm[static_cast<std::size_t>(c)].y - cy;
+        dot += ax * bx + ay * by;
+        crs += ax * by - ay * bx;
+    }
+    r.rotation = match::wrap(std::atan2(crs, dot));
+    const float cs = std::cos(r.rotation), sn = std::sin(r.rotation);
+    r.dx = cx - (cs * px - sn * py);
+    r.dy = cy - (sn * px + cs * py);
+
+    for (const auto& m : pm)
+        r.probeInOverlap += insideHull(candidate.hull(), cs * m.x - sn * m.y + r.dx, sn * m.x + cs * m.y + r.dy, m_params.hullMargin);
+    for (const auto& m : cm) {
+        const float x = m.x - r.dx, y = m.y - r.dy;
+        r.candidateInOverlap += insideHull(m_probe.hull(), cs * x + sn * y, -sn * x + cs * y, m_params.hullMargin);
+    }
+    // A pair counts when at least minSupport of its neighbour edges lead to other pairs and agree
+    // there too; chance pairs of unrelated prints rarely have more than the one edge they were
+    // reached by.
+    std::vector<int> mate(pm.size(), -1);
+    for (const auto& [p, c] : tree.pairs) mate[static_cast<std::size_t>(p)] = c;
+    const auto& pe = m_probe.edges();
+    const auto& ce = candidate.edges();
+    std::vector<std::pair<int, int>> confirmed;
+    for (const auto& [p, c] : tree.pairs) {
+        int support = 0;
+        for (std::size_t i = m_probe.edgeStart(static_cast<std::size_t>(p)); i < m_probe.edgeStart(static_cast<std::size_t>(p) + 1); ++i) {
+            const int d = mate[pe[i].to];
+            if (d < 0) continue;
+            for (std::size_t j = candidate.edgeStart(static_cast<std::size_t>(c)); j < candidate.edgeStart(static_cast<std::size_t>(c) + 1); ++j)
+                if (ce[j].to == d) {
+                    support += edgeError(pe[i], ce[j], m_params) >= 0;
+                    break;
+                }
+        }
+        if (support >= m_params.minSupport) confirmed.emplace_back(p, c);
+    }
+    r.pairs = confirmed;
+    const float m = static_cast<float>(confirmed.size());
+    const float a = std::max<float>({static_cast<float>(r.probeInOverlap), m, static_cast<float>(m_params.minOverlapCount)});
+    const float b = std::max<float>({static_cast<float>(r.candidateInOverlap), m, static_cast<float>(m_params.minOverlapCount)});
+    // Share of the common minutiae that pair up, times a ramp that keeps a handful of chance
+    // pairs from scoring high; scaled so that kDefaultMatchThreshold sits near FMR 1e-4.
+    r.score = m_params.scoreScale * m * m / (a * b) * std::min(1.0f, m / m_params.fullPairCount);
+    return r;
+}
+
+float matchScore(const FeatureSet& probe, const FeatureSet& candidate, const MatchParams& params) {
+    Matcher matcher(MatchTemplate(probe, params), params);
+    return matcher.match(MatchTemplate(candidate, params));
+}
+
+}  // namespace lumo::engine
