@@ -1,22 +1,19 @@
 #include "FormRegistry.h"
 
-#include <algorithm>
-
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 
 namespace lumo::language {
 
 namespace {
 
-std::vector<QPointer<QWidget>>& forms()
-{
+std::vector<QPointer<QWidget>>& forms() {
     static std::vector<QPointer<QWidget>> registered;
     return registered;
 }
 
-void dropDeadForms()
-{
+void dropDeadForms() {
     auto& list = forms();
     list.erase(std::remove_if(list.begin(), list.end(),
                               [](const QPointer<QWidget>& form) { return form.isNull(); }),
@@ -25,38 +22,30 @@ void dropDeadForms()
 
 }  // namespace
 
-void registerForm(QWidget* form)
-{
-    if (!form || isRegisteredForm(form))
-        return;
+void registerForm(QWidget* form) {
+    if (!form || isRegisteredForm(form)) return;
     forms().emplace_back(form);
 }
 
-void unregisterForm(QWidget* form)
-{
+void unregisterForm(QWidget* form) {
     auto& list = forms();
-    list.erase(std::remove_if(list.begin(), list.end(),
-                              [form](const QPointer<QWidget>& f) {
-                                  return f.isNull() || f.data() == form;
-                              }),
+    list.erase(std::remove_if(
+                   list.begin(), list.end(),
+                   [form](const QPointer<QWidget>& f) { return f.isNull() || f.data() == form; }),
                list.end());
 }
 
-bool isRegisteredForm(const QWidget* form)
-{
+bool isRegisteredForm(const QWidget* form) {
     dropDeadForms();
     const auto& list = forms();
-    return form && std::any_of(list.begin(), list.end(), [form](const QPointer<QWidget>& f) {
-               return f.data() == form;
-           });
+    return form && std::any_of(list.begin(), list.end(),
+                               [form](const QPointer<QWidget>& f) { return f.data() == form; });
 }
 
-std::vector<QWidget*> openForms()
-{
+std::vector<QWidget*> openForms() {
     dropDeadForms();
     std::vector<QWidget*> result;
-    for (const QPointer<QWidget>& form : forms())
-        result.push_back(form.data());
+    for (const QPointer<QWidget>& form : forms()) result.push_back(form.data());
     return result;
 }
 

@@ -1,9 +1,5 @@
 #include "IniLang.h"
 
-#include <algorithm>
-#include <memory>
-#include <system_error>
-
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAction>
@@ -24,6 +20,9 @@
 #include <QTreeWidget>
 #include <QVariant>
 #include <QWidget>
+#include <algorithm>
+#include <memory>
+#include <system_error>
 
 #include "DatasetLabels.h"
 #include "FormRegistry.h"
@@ -52,8 +51,7 @@ struct LanguageState {
 };
 
 // Function-local so that the library's load-time step finds it ready.
-LanguageState& state()
-{
+LanguageState& state() {
     static LanguageState languageState;
     return languageState;
 }
@@ -61,20 +59,17 @@ LanguageState& state()
 // ---------------------------------------------------------------------------------------------
 // Reading the font options
 
-FontOptions readFontOptions(const ini::MemIniFile& file, const FontOptions& defaults)
-{
+FontOptions readFontOptions(const ini::MemIniFile& file, const FontOptions& defaults) {
     FontOptions result;
     result.name = file.readString(kOptionsSection, "FontName", defaults.name);
     const std::int32_t size = file.readInteger(kOptionsSection, "FontSize", defaults.size);
     result.size = size >= kMinFontSize && size <= kMaxFontSize ? size : defaults.size;
-    const std::int32_t charSet =
-        file.readInteger(kOptionsSection, "FontCharSet", defaults.charSet);
+    const std::int32_t charSet = file.readInteger(kOptionsSection, "FontCharSet", defaults.charSet);
     result.charSet = static_cast<std::uint8_t>(static_cast<std::uint32_t>(charSet) & 0xFFu);
     return result;
 }
 
-bool isRegularFile(const std::filesystem::path& path)
-{
+bool isRegularFile(const std::filesystem::path& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);
 }
@@ -84,31 +79,24 @@ bool isRegularFile(const std::filesystem::path& path)
 
 // Builds the family list: the face first, the family that covers the character set's script
 // behind it, so that the face is used where it has the glyphs.
-void setFamilies(QFont& font, const QString& face, std::uint8_t charSet)
-{
+void setFamilies(QFont& font, const QString& face, std::uint8_t charSet) {
     QStringList families;
-    if (!face.isEmpty())
-        families << face;
+    if (!face.isEmpty()) families << face;
     const QString cover = familyForCharSet(charSet);
-    if (!cover.isEmpty() && !families.contains(cover))
-        families << cover;
-    if (families.isEmpty())
-        return;
+    if (!cover.isEmpty() && !families.contains(cover)) families << cover;
+    if (families.isEmpty()) return;
     font.setFamily(families.first());
     font.setFamilies(families);
 }
 
-QString faceOf(const QFont& font)
-{
+QString faceOf(const QFont& font) {
     const QStringList families = font.families();
     return families.isEmpty() ? font.family() : families.first();
 }
 
-void applyFormFont(QWidget& form, const FontOptions& options)
-{
+void applyFormFont(QWidget& form, const FontOptions& options) {
     QFont font = form.font();
-    const QString face =
-        options.name.empty() ? faceOf(font) : QString::fromStdString(options.name);
+    const QString face = options.name.empty() ? faceOf(font) : QString::fromStdString(options.name);
     setFamilies(font, face, options.charSet);
     font.setPointSize(options.size);
     form.setFont(font);
@@ -118,14 +106,11 @@ void applyFormFont(QWidget& form, const FontOptions& options)
 // A control with a font of its own takes the face and the character set; of the sizes only the
 // two standard ones (8 and 9 points) follow the file, so that designed large or small texts
 // keep their size.
-void applyOwnFont(QWidget& widget, const FontOptions& options)
-{
+void applyOwnFont(QWidget& widget, const FontOptions& options) {
     QFont font = widget.font();
-    const QString face =
-        options.name.empty() ? faceOf(font) : QString::fromStdString(options.name);
+    const QString face = options.name.empty() ? faceOf(font) : QString::fromStdString(options.name);
     setFamilies(font, face, options.charSet);
-    if (font.pointSize() == 8 || font.pointSize() == 9)
-        font.setPointSize(options.size);
+    if (font.pointSize() == 8 || font.pointSize() == 9) font.setPointSize(options.size);
     widget.setFont(font);
     widget.setProperty(kCharSetProperty, static_cast<int>(options.charSet));
 }
@@ -135,23 +120,27 @@ void applyOwnFont(QWidget& widget, const FontOptions& options)
 
 enum class NamedProperty { Caption, Hint, DataField, Filter, Title, DialogTitle };
 
-const char* propertyName(NamedProperty property)
-{
+const char* propertyName(NamedProperty property) {
     switch (property) {
-    case NamedProperty::Caption: return "Caption";
-    case NamedProperty::Hint: return "Hint";
-    case NamedProperty::DataField: return "DataField";
-    case NamedProperty::Filter: return "Filter";
-    case NamedProperty::Title: return "Title";
-    case NamedProperty::DialogTitle: return "DialogTitle";
+        case NamedProperty::Caption:
+            return "Caption";
+        case NamedProperty::Hint:
+            return "Hint";
+        case NamedProperty::DataField:
+            return "DataField";
+        case NamedProperty::Filter:
+            return "Filter";
+        case NamedProperty::Title:
+            return "Title";
+        case NamedProperty::DialogTitle:
+            return "DialogTitle";
     }
     return "";
 }
 
 // A string property of the object's own whose name matches without regard to letter case:
 // a declared, writable property or a dynamic one holding a string.
-std::optional<QByteArray> findStringProperty(const QObject& object, const char* name)
-{
+std::optional<QByteArray> findStringProperty(const QObject& object, const char* name) {
     const QByteArray wanted = QByteArray(name).toLower();
     const QMetaObject* meta = object.metaObject();
     for (int i = 0; i < meta->propertyCount(); ++i) {
@@ -171,26 +160,21 @@ std::optional<QByteArray> findStringProperty(const QObject& object, const char* 
 }
 
 // A tab page's caption is the text of its tab.
-bool setTabCaption(QWidget& page, const QString& text)
-{
+bool setTabCaption(QWidget& page, const QString& text) {
     auto* stack = qobject_cast<QStackedWidget*>(page.parentWidget());
     auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
-    if (!tabs)
-        return false;
+    if (!tabs) return false;
     const int index = tabs->indexOf(&page);
-    if (index < 0)
-        return false;
+    if (index < 0) return false;
     tabs->setTabText(index, text);
     return true;
 }
 
 // "Text files|*.txt|All files|*" becomes the two filters "Text files (*.txt)" and
 // "All files (*)"; a filter without "|" is taken as one Qt filter.
-QStringList nameFiltersFrom(const QString& filter)
-{
+QStringList nameFiltersFrom(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
-    if (parts.size() < 2)
-        return {filter};
+    if (parts.size() < 2) return {filter};
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
@@ -201,75 +185,70 @@ QStringList nameFiltersFrom(const QString& filter)
 }
 
 // The toolkit's counterpart of each named property; false when the object has none.
-bool setMappedProperty(QObject& object, NamedProperty property, const QString& text)
-{
+bool setMappedProperty(QObject& object, NamedProperty property, const QString& text) {
     auto* widget = qobject_cast<QWidget*>(&object);
     switch (property) {
-    case NamedProperty::Caption:
-        if (auto* box = qobject_cast<QGroupBox*>(&object)) {
-            box->setTitle(text);
-            return true;
-        }
-        if (auto* button = qobject_cast<QAbstractButton*>(&object)) {
-            button->setText(text);
-            return true;
-        }
-        if (auto* label = qobject_cast<QLabel*>(&object)) {
-            label->setText(text);
-            return true;
-        }
-        if (auto* action = qobject_cast<QAction*>(&object)) {
-            action->setText(text);
-            return true;
-        }
-        if (auto* menu = qobject_cast<QMenu*>(&object)) {
-            menu->setTitle(text);
-            return true;
-        }
-        if (widget && setTabCaption(*widget, text))
-            return true;
-        if (widget && (widget->isWindow() || qobject_cast<QDockWidget*>(widget))) {
-            widget->setWindowTitle(text);
-            return true;
-        }
-        return false;
-    case NamedProperty::Hint:
-        if (widget) {
-            widget->setToolTip(text);
-            return true;
-        }
-        if (auto* action = qobject_cast<QAction*>(&object)) {
-            action->setToolTip(text);
-            return true;
-        }
-        return false;
-    case NamedProperty::Filter:
-        if (auto* dialog = qobject_cast<QFileDialog*>(&object)) {
-            dialog->setNameFilters(nameFiltersFrom(text));
-            return true;
-        }
-        return false;
-    case NamedProperty::Title:
-        if (auto* dialog = qobject_cast<QFileDialog*>(&object)) {
-            dialog->setWindowTitle(text);
-            return true;
-        }
-        return false;
-    case NamedProperty::DataField:
-    case NamedProperty::DialogTitle:
-        return false;
+        case NamedProperty::Caption:
+            if (auto* box = qobject_cast<QGroupBox*>(&object)) {
+                box->setTitle(text);
+                return true;
+            }
+            if (auto* button = qobject_cast<QAbstractButton*>(&object)) {
+                button->setText(text);
+                return true;
+            }
+            if (auto* label = qobject_cast<QLabel*>(&object)) {
+                label->setText(text);
+                return true;
+            }
+            if (auto* action = qobject_cast<QAction*>(&object)) {
+                action->setText(text);
+                return true;
+            }
+            if (auto* menu = qobject_cast<QMenu*>(&object)) {
+                menu->setTitle(text);
+                return true;
+            }
+            if (widget && setTabCaption(*widget, text)) return true;
+            if (widget && (widget->isWindow() || qobject_cast<QDockWidget*>(widget))) {
+                widget->setWindowTitle(text);
+                return true;
+            }
+            return false;
+        case NamedProperty::Hint:
+            if (widget) {
+                widget->setToolTip(text);
+                return true;
+            }
+            if (auto* action = qobject_cast<QAction*>(&object)) {
+                action->setToolTip(text);
+                return true;
+            }
+            return false;
+        case NamedProperty::Filter:
+            if (auto* dialog = qobject_cast<QFileDialog*>(&object)) {
+                dialog->setNameFilters(nameFiltersFrom(text));
+                return true;
+            }
+            return false;
+        case NamedProperty::Title:
+            if (auto* dialog = qobject_cast<QFileDialog*>(&object)) {
+                dialog->setWindowTitle(text);
+                return true;
+            }
+            return false;
+        case NamedProperty::DataField:
+        case NamedProperty::DialogTitle:
+            return false;
     }
     return false;
 }
 
 // Sets a named property only when the object has it and the text is not empty.
-void setNamedProperty(QObject& object, NamedProperty property, const std::string& decoded)
-{
-    if (decoded.empty())
-        return;
+void setNamedProperty(QObject& object, NamedProperty property, const std::string& decoded) {
+    if (decoded.empty()) return;
     const QString text = QString::fromStdString(decoded);
-    if (setMappedProperty(object, property, text))
-        return;
+    if (setMappedProperty(object, property, text)) return;
     if (std::optional<QByteArray> name = findStringProperty(object, propertyName(property)))
         object.setProperty(name->constData(), text);
 }
@@ -280,48 +259,37 @@ void setNamedProperty(QObject& object, NamedProperty property, const std::string
 // The components of a form: its descendants with a name, parents before their children, in
 // child order. The toolkit's own parts ("qt_" names) and other registered forms with their
 // components are not the form's.
-void collectComponents(QObject& parent, std::vector<QObject*>& out)
-{
+void collectComponents(QObject& parent, std::vector<QObject*>& out) {
     for (QObject* child : parent.children()) {
         auto* widget = qobject_cast<QWidget*>(child);
-        if (widget && isRegisteredForm(widget))
-            continue;
+        if (widget && isRegisteredForm(widget)) continue;
         const QString name = child->objectName();
-        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
-            out.push_back(child);
+        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_"))) out.push_back(child);
         // A window among the components (a file dialog, say) is one component; the controls
         // it builds for itself are not the form's.
-        if (!(widget && widget->isWindow()))
-            collectComponents(*child, out);
+        if (!(widget && widget->isWindow())) collectComponents(*child, out);
     }
 }
 
 class FormTranslator {
 public:
     FormTranslator(const ini::MemIniFile& file, std::string_view section)
-        : m_file(file), m_section(section)
-    {
-    }
+        : m_file(file), m_section(section) {}
 
-    std::optional<std::string> value(const std::string& key) const
-    {
+    std::optional<std::string> value(const std::string& key) const {
         return m_file.value(m_section, key);
     }
-    std::optional<std::string> decoded(const std::string& key) const
-    {
+    std::optional<std::string> decoded(const std::string& key) const {
         std::optional<std::string> raw = value(key);
-        if (!raw)
-            return std::nullopt;
+        if (!raw) return std::nullopt;
         return decodeEscapes(*raw);
     }
-    void setNamed(QObject& object, const std::string& key, NamedProperty property) const
-    {
+    void setNamed(QObject& object, const std::string& key, NamedProperty property) const {
         if (std::optional<std::string> text = decoded(key))
             setNamedProperty(object, property, *text);
     }
 
-    void translateComponent(QObject& component, const FontOptions& options) const
-    {
+    void translateComponent(QObject& component, const FontOptions& options) const {
         const std::string name = component.objectName().toStdString();
         const std::string prefix = std::string(m_section) + "." + name;
 
@@ -343,20 +311,17 @@ public:
     }
 
 private:
-    static QString plainLines(const std::string& text)
-    {
+    static QString plainLines(const std::string& text) {
         QString result = QString::fromStdString(text);
         result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         return result;
     }
 
-    bool translateMemo(QObject& component, const std::string& prefix) const
-    {
+    bool translateMemo(QObject& component, const std::string& prefix) const {
         auto* plain = qobject_cast<QPlainTextEdit*>(&component);
         auto* rich = qobject_cast<QTextEdit*>(&component);
-        if (!plain && !rich)
-            return false;
+        if (!plain && !rich) return false;
         if (std::optional<std::string> text = decoded(prefix + ".lines")) {
             if (plain)
                 plain->setPlainText(plainLines(*text));
@@ -367,8 +332,7 @@ private:
     }
 
     // Column captions are taken as written, without escape decoding.
-    bool translateListView(QObject& component, const std::string& prefix) const
-    {
+    bool translateListView(QObject& component, const std::string& prefix) const {
         auto column = [&](int i) { return value(prefix + ".Caption[" + std::to_string(i) + "]"); };
         if (auto* tree = qobject_cast<QTreeWidget*>(&component)) {
             for (int i = 0; i < tree->columnCount(); ++i) {
@@ -380,8 +344,7 @@ private:
         if (auto* table = qobject_cast<QTableWidget*>(&component)) {
             for (int i = 0; i < table->columnCount(); ++i) {
                 std::optional<std::string> text = column(i);
-                if (!text)
-                    continue;
+                if (!text) continue;
                 if (QTableWidgetItem* item = table->horizontalHeaderItem(i))
                     item->setText(QString::fromStdString(*text));
                 else
@@ -391,10 +354,8 @@ private:
             return true;
         }
         QAbstractItemView* view = qobject_cast<QTreeView*>(&component);
-        if (!view)
-            view = qobject_cast<QTableView*>(&component);
-        if (!view)
-            return false;
+        if (!view) view = qobject_cast<QTableView*>(&component);
+        if (!view) return false;
         if (QAbstractItemModel* model = view->model()) {
             for (int i = 0; i < model->columnCount(); ++i) {
                 if (std::optional<std::string> text = column(i))
@@ -405,11 +366,9 @@ private:
     }
 
     // Display labels are taken as written, without escape decoding.
-    bool translateDataset(QObject& component, const std::string& prefix) const
-    {
+    bool translateDataset(QObject& component, const std::string& prefix) const {
         auto* dataset = dynamic_cast<DatasetLabels*>(&component);
-        if (!dataset)
-            return false;
+        if (!dataset) return false;
         const int fields = dataset->fieldCount();
         for (int i = 0; i < fields; ++i) {
             if (std::optional<std::string> text =
@@ -420,11 +379,9 @@ private:
         return true;
     }
 
-    bool translateNavigator(QObject& component, const std::string& prefix) const
-    {
+    bool translateNavigator(QObject& component, const std::string& prefix) const {
         auto* navigator = dynamic_cast<NavigatorHints*>(&component);
-        if (!navigator)
-            return false;
+        if (!navigator) return false;
         if (std::optional<std::string> text = decoded(prefix + ".Hints")) {
             const QString lines = plainLines(*text);
             navigator->setHints(lines.isEmpty() ? QStringList{} : lines.split(QLatin1Char('\n')));
@@ -436,15 +393,12 @@ private:
     std::string m_section;
 };
 
-void translateOpenForms(const ini::MemIniFile& file)
-{
+void translateOpenForms(const ini::MemIniFile& file) {
     // Guarded: a text change may run code that closes a form while the others wait.
     std::vector<QPointer<QWidget>> forms;
-    for (QWidget* form : openForms())
-        forms.emplace_back(form);
+    for (QWidget* form : openForms()) forms.emplace_back(form);
     for (const QPointer<QWidget>& form : forms) {
-        if (form)
-            translateComponent(*form, file, form->objectName().toStdString());
+        if (form) translateComponent(*form, file, form->objectName().toStdString());
     }
 }
 
@@ -452,17 +406,14 @@ void translateOpenForms(const ini::MemIniFile& file)
 // Locale search
 
 std::optional<std::filesystem::path> findLocaleFile(std::uint32_t localeId,
-                                                    const LocaleEnvironment& environment)
-{
+                                                    const LocaleEnvironment& environment) {
     std::optional<std::string> abbreviation;
-    if (environment.abbreviation)
-        abbreviation = environment.abbreviation(localeId);
+    if (environment.abbreviation) abbreviation = environment.abbreviation(localeId);
     if (!abbreviation || abbreviation->size() < 2 || environment.hostProgram.empty())
         return std::nullopt;
     for (const std::filesystem::path& candidate :
          localeCandidates(environment.hostProgram, *abbreviation)) {
-        if (isRegularFile(candidate))
-            return candidate;
+        if (isRegularFile(candidate)) return candidate;
     }
     return std::nullopt;
 }
@@ -471,36 +422,25 @@ std::optional<std::filesystem::path> findLocaleFile(std::uint32_t localeId,
 
 // ---------------------------------------------------------------------------------------------
 
-const ini::MemIniFile* currentLanguageFile()
-{
-    return state().current.get();
-}
+const ini::MemIniFile* currentLanguageFile() { return state().current.get(); }
 
-const FontOptions& fontOptions()
-{
-    return state().font;
-}
+const FontOptions& fontOptions() { return state().font; }
 
-void resetLanguageState()
-{
+void resetLanguageState() {
     state().current.reset();
     state().font = FontOptions{};
 }
 
-LocaleEnvironment processLocaleEnvironment()
-{
+LocaleEnvironment processLocaleEnvironment() {
     LocaleEnvironment environment;
-    environment.abbreviation = [](std::uint32_t localeId) {
-        return win::abbrevLangName(localeId);
-    };
+    environment.abbreviation = [](std::uint32_t localeId) { return win::abbrevLangName(localeId); };
     std::error_code error;
     environment.hostProgram = std::filesystem::read_symlink("/proc/self/exe", error);
     return environment;
 }
 
 std::vector<std::filesystem::path> localeCandidates(const std::filesystem::path& hostProgram,
-                                                    std::string_view abbreviation)
-{
+                                                    std::string_view abbreviation) {
     // Windows programs end in ".exe", whose last three letters make room for the abbreviation.
     // Programs here mostly have no extension; those get a dot instead, so that "kestrel"
     // looks for "kestrel.ENU" rather than "kestENU".
@@ -518,33 +458,31 @@ std::vector<std::filesystem::path> localeCandidates(const std::filesystem::path&
             std::filesystem::path(base + two), folder / ("vexmora." + two)};
 }
 
-FontOptions localeFontDefaults(std::uint32_t localeId)
-{
+FontOptions localeFontDefaults(std::uint32_t localeId) {
     switch (localeId) {
-    case kTraditionalChinese: return FontOptions{"MingLiU", 9, kBig5CharSet};
-    case kSimplifiedChinese: return FontOptions{"\xE5\xAE\x8B\xE4\xBD\x93", 9, kGb2312CharSet};
-    default: return FontOptions{};
+        case kTraditionalChinese:
+            return FontOptions{"MingLiU", 9, kBig5CharSet};
+        case kSimplifiedChinese:
+            return FontOptions{"\xE5\xAE\x8B\xE4\xBD\x93", 9, kGb2312CharSet};
+        default:
+            return FontOptions{};
     }
 }
 
-bool loadLocaleLanguage(std::uint32_t localeId, const LocaleEnvironment& environment)
-{
+bool loadLocaleLanguage(std::uint32_t localeId, const LocaleEnvironment& environment) {
     try {
         LanguageState& s = state();
         auto search = [&](std::uint32_t id) -> std::unique_ptr<ini::MemIniFile> {
             std::optional<std::filesystem::path> path = findLocaleFile(id, environment);
             s.font = localeFontDefaults(id);
-            if (!path)
-                return nullptr;
+            if (!path) return nullptr;
             auto file = std::make_unique<ini::MemIniFile>(*path);
             s.font = readFontOptions(*file, s.font);
             return file;
         };
         std::unique_ptr<ini::MemIniFile> file = search(localeId);
-        if (!file)
-            file = search(kUsEnglish);
-        if (!file)
-            return false;
+        if (!file) file = search(kUsEnglish);
+        if (!file) return false;
         s.current = std::move(file);
         translateOpenForms(*s.current);
         return true;
@@ -553,20 +491,14 @@ bool loadLocaleLanguage(std::uint32_t localeId, const LocaleEnvironment& environ
     }
 }
 
-bool loadLocaleLanguage(std::uint32_t localeId)
-{
+bool loadLocaleLanguage(std::uint32_t localeId) {
     return loadLocaleLanguage(localeId, processLocaleEnvironment());
 }
 
-bool loadSystemLocaleLanguage()
-{
-    return loadLocaleLanguage(win::systemDefaultLocale());
-}
+bool loadSystemLocaleLanguage() { return loadLocaleLanguage(win::systemDefaultLocale()); }
 
-bool loadLanguageFile(const std::filesystem::path& path)
-{
-    if (!isRegularFile(path))
-        return false;
+bool loadLanguageFile(const std::filesystem::path& path) {
+    if (!isRegularFile(path)) return false;
     try {
         LanguageState& s = state();
         auto file = std::make_unique<ini::MemIniFile>(path);
@@ -579,8 +511,7 @@ bool loadLanguageFile(const std::filesystem::path& path)
     }
 }
 
-void translateComponent(QWidget& form, const ini::MemIniFile& file, std::string_view section)
-{
+void translateComponent(QWidget& form, const ini::MemIniFile& file, std::string_view section) {
     const FontOptions& options = fontOptions();
     applyFormFont(form, options);
 
@@ -595,12 +526,10 @@ void translateComponent(QWidget& form, const ini::MemIniFile& file, std::string_
 
     std::vector<QObject*> components;
     collectComponents(form, components);
-    for (QObject* component : components)
-        translator.translateComponent(*component, options);
+    for (QObject* component : components) translator.translateComponent(*component, options);
 }
 
-std::optional<LangKind> languageKind()
-{
+std::optional<LangKind> languageKind() {
     const ini::MemIniFile* file = currentLanguageFile();
     // Without a current file the kind is that of "lumo.en" in the system directory, whose
     // name ends in ".en" wherever that directory is.
@@ -608,77 +537,79 @@ std::optional<LangKind> languageKind()
     const std::string_view last =
         std::string_view(name).substr(name.size() >= 3 ? name.size() - 3 : 0);
     const std::string_view lastTwo = last.substr(last.size() >= 2 ? last.size() - 2 : 0);
-    if (last == "chs")
-        return LangKind::Chs;
-    if (last == "cht")
-        return LangKind::Cht;
-    if (lastTwo == "en")
-        return LangKind::En;
-    if (last == "spa")
-        return LangKind::Spa;
-    if (lastTwo == "my")
-        return LangKind::My;
-    if (last == "arb")
-        return LangKind::Arb;
+    if (last == "chs") return LangKind::Chs;
+    if (last == "cht") return LangKind::Cht;
+    if (lastTwo == "en") return LangKind::En;
+    if (last == "spa") return LangKind::Spa;
+    if (lastTwo == "my") return LangKind::My;
+    if (last == "arb") return LangKind::Arb;
     return std::nullopt;
 }
 
-bool applyLanguageCharset(QWidget& widget)
-{
+bool applyLanguageCharset(QWidget& widget) {
     const std::optional<LangKind> kind = languageKind();
-    if (!kind)
-        return false;
+    if (!kind) return false;
     switch (*kind) {
-    case LangKind::Chs: setFontCharSet(widget, kGb2312CharSet); return false;
-    case LangKind::En: setFontCharSet(widget, kDefaultCharSet); return false;
-    case LangKind::Cht: setFontCharSet(widget, kBig5CharSet); return false;
-    case LangKind::Spa: setFontCharSet(widget, kAnsiCharSet); return true;
-    case LangKind::My: setFontCharSet(widget, kDefaultCharSet); return false;
-    case LangKind::Arb: setFontCharSet(widget, kArabicCharSet); return false;
+        case LangKind::Chs:
+            setFontCharSet(widget, kGb2312CharSet);
+            return false;
+        case LangKind::En:
+            setFontCharSet(widget, kDefaultCharSet);
+            return false;
+        case LangKind::Cht:
+            setFontCharSet(widget, kBig5CharSet);
+            return false;
+        case LangKind::Spa:
+            setFontCharSet(widget, kAnsiCharSet);
+            return true;
+        case LangKind::My:
+            setFontCharSet(widget, kDefaultCharSet);
+            return false;
+        case LangKind::Arb:
+            setFontCharSet(widget, kArabicCharSet);
+            return false;
     }
     return false;
 }
 
-std::uint8_t fontCharSet(const QWidget& widget)
-{
+std::uint8_t fontCharSet(const QWidget& widget) {
     for (const QWidget* w = &widget; w; w = w->parentWidget()) {
         const QVariant value = w->property(kCharSetProperty);
-        if (value.isValid())
-            return static_cast<std::uint8_t>(value.toInt() & 0xFF);
+        if (value.isValid()) return static_cast<std::uint8_t>(value.toInt() & 0xFF);
     }
     return kDefaultCharSet;
 }
 
-void setFontCharSet(QWidget& widget, std::uint8_t charSet)
-{
+void setFontCharSet(QWidget& widget, std::uint8_t charSet) {
     QFont font = widget.font();
     setFamilies(font, faceOf(font), charSet);
     widget.setFont(font);
     widget.setProperty(kCharSetProperty, static_cast<int>(charSet));
 }
 
-QString familyForCharSet(std::uint8_t charSet)
-{
+QString familyForCharSet(std::uint8_t charSet) {
     switch (charSet) {
-    case 128: return QStringLiteral("Noto Sans CJK JP");  // Shift-JIS
-    case 129: return QStringLiteral("Noto Sans CJK KR");  // Hangul
-    case kGb2312CharSet: return QStringLiteral("Noto Sans CJK SC");
-    case kBig5CharSet: return QStringLiteral("Noto Sans CJK TC");
-    case kArabicCharSet: return QStringLiteral("DejaVu Sans");
-    default: return {};
+        case 128:
+            return QStringLiteral("Noto Sans CJK JP");  // Shift-JIS
+        case 129:
+            return QStringLiteral("Noto Sans CJK KR");  // Hangul
+        case kGb2312CharSet:
+            return QStringLiteral("Noto Sans CJK SC");
+        case kBig5CharSet:
+            return QStringLiteral("Noto Sans CJK TC");
+        case kArabicCharSet:
+            return QStringLiteral("DejaVu Sans");
+        default:
+            return {};
     }
 }
 
-std::string decodeEscapes(std::string_view text)
-{
+std::string decodeEscapes(std::string_view text) {
     auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
     auto hexValue = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
         return -1;
     };
 
@@ -694,25 +625,51 @@ std::string decodeEscapes(std::string_view text)
         }
         const char e = text[i + 1];
         switch (e) {
-        case '"': case '\'': case '?': case '\\': out += e; i += 2; continue;
-        case 'a': out += '\a'; i += 2; continue;
-        case 'b': out += '\b'; i += 2; continue;
-        case 'f': out += '\f'; i += 2; continue;
-        case 'n': out += '\n'; i += 2; continue;
-        case 'r': out += '\r'; i += 2; continue;
-        case 't': out += '\t'; i += 2; continue;
-        case 'v': out += '\v'; i += 2; continue;
-        default: break;
+            case '"':
+            case '\'':
+            case '?':
+            case '\\':
+                out += e;
+                i += 2;
+                continue;
+            case 'a':
+                out += '\a';
+                i += 2;
+                continue;
+            case 'b':
+                out += '\b';
+                i += 2;
+                continue;
+            case 'f':
+                out += '\f';
+                i += 2;
+                continue;
+            case 'n':
+                out += '\n';
+                i += 2;
+                continue;
+            case 'r':
+                out += '\r';
+                i += 2;
+                continue;
+            case 't':
+                out += '\t';
+                i += 2;
+                continue;
+            case 'v':
+                out += '\v';
+                i += 2;
+                continue;
+            default:
+                break;
         }
         if (isOctal(e)) {
             int value = 0;
             std::size_t j = i + 1;
-            for (int digits = 0; digits < 3 && j < text.size() && isOctal(text[j]);
-                 ++digits, ++j) {
+            for (int digits = 0; digits < 3 && j < text.size() && isOctal(text[j]); ++digits, ++j) {
                 value = value * 8 + (text[j] - '0');
             }
-            if (value > 255)
-                throw LanguageError("Numeric constant too large.");
+            if (value > 255) throw LanguageError("Numeric constant too large.");
             out += static_cast<char>(value);
             i = j;
             continue;

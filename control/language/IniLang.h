@@ -26,6 +26,7 @@
 // result and never let one escape.
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -33,8 +34,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QString>
 
 class QWidget;
 

@@ -16,7 +16,8 @@ struct MsgEntry {
     std::string_view english;
 };
 
-#define LUMO_MSG(key, text) MsgEntry{MsgKey::key, #key, text}
+#define LUMO_MSG(key, text) \
+    MsgEntry { MsgKey::key, #key, text }
 
 // The product title: maker, long product name, abbreviation.
 constexpr std::string_view kProductTitle = "Vantor Lumo Fingerprint Management System (LUMO)";
@@ -55,11 +56,9 @@ constexpr std::array<MsgEntry, kMsgKeyCount> kMessages{{
 
 #undef LUMO_MSG
 
-constexpr bool tableInKeyOrder()
-{
+constexpr bool tableInKeyOrder() {
     for (std::size_t i = 0; i < kMessages.size(); ++i) {
-        if (static_cast<std::size_t>(kMessages[i].key) != i)
-            return false;
+        if (static_cast<std::size_t>(kMessages[i].key) != i) return false;
     }
     return true;
 }
@@ -69,65 +68,45 @@ constexpr std::string_view kMessageSection = "MSGResource";
 
 // Function-local so that it is ready even when the library's load-time step runs before this
 // unit's static initialisation.
-std::array<std::string, kMsgKeyCount>& table()
-{
+std::array<std::string, kMsgKeyCount>& table() {
     static std::array<std::string, kMsgKeyCount> messages;
     return messages;
 }
 
-const MsgEntry& entry(MsgKey key)
-{
-    return kMessages.at(static_cast<std::size_t>(key));
-}
+const MsgEntry& entry(MsgKey key) { return kMessages.at(static_cast<std::size_t>(key)); }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
                return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
            });
 }
 
 }  // namespace
 
-const std::array<MsgKey, kMsgKeyCount>& allMsgKeys()
-{
+const std::array<MsgKey, kMsgKeyCount>& allMsgKeys() {
     static const std::array<MsgKey, kMsgKeyCount> keys = [] {
         std::array<MsgKey, kMsgKeyCount> result{};
-        for (std::size_t i = 0; i < kMessages.size(); ++i)
-            result[i] = kMessages[i].key;
+        for (std::size_t i = 0; i < kMessages.size(); ++i) result[i] = kMessages[i].key;
         return result;
     }();
     return keys;
 }
 
-std::string_view msgKeyName(MsgKey key)
-{
-    return entry(key).name;
-}
+std::string_view msgKeyName(MsgKey key) { return entry(key).name; }
 
-std::optional<MsgKey> msgKeyFromName(std::string_view name)
-{
+std::optional<MsgKey> msgKeyFromName(std::string_view name) {
     for (const MsgEntry& e : kMessages) {
-        if (equalsIgnoreCase(e.name, name))
-            return e.key;
+        if (equalsIgnoreCase(e.name, name)) return e.key;
     }
     return std::nullopt;
 }
 
-std::string_view msgDefault(MsgKey key)
-{
-    return entry(key).english;
-}
+std::string_view msgDefault(MsgKey key) { return entry(key).english; }
 
-const std::string& langStr(MsgKey key)
-{
-    return table().at(static_cast<std::size_t>(key));
-}
+const std::string& langStr(MsgKey key) { return table().at(static_cast<std::size_t>(key)); }
 
-bool loadMessages(const std::filesystem::path& path)
-{
+bool loadMessages(const std::filesystem::path& path) {
     const bool loaded = loadLanguageFile(path);
     const ini::MemIniFile* file = currentLanguageFile();
     for (const MsgEntry& e : kMessages) {
@@ -144,10 +123,8 @@ bool loadMessages(const std::filesystem::path& path)
     return loaded;
 }
 
-void resetMessages()
-{
-    for (std::string& text : table())
-        text.clear();
+void resetMessages() {
+    for (std::string& text : table()) text.clear();
 }
 
 }  // namespace lumo::language

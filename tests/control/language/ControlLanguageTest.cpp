@@ -1,20 +1,19 @@
 // SetLanguageFile of the control object over the language code: names joined with the system
 // directory, the shipped files, fallback and failures.
+#include <gtest/gtest.h>
+
+#include <QLabel>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-
-#include <QLabel>
-
-#include <gtest/gtest.h>
 
 #include "LanguageTestSupport.h"
 #include "control/core/VIZErevorMainImpl.h"
 #include "control/language/IniLang.h"
 #include "control/language/LangStr.h"
 #include "platform/com/Bstr.h"
-#include "platform/ini/MemIniFile.h"
 #include "platform/com/ErrorInfo.h"
+#include "platform/ini/MemIniFile.h"
 #include "tests/support/control/RecordingPresenter.h"
 #include "tests/support/engine/ScriptedEngine.h"
 
@@ -26,34 +25,28 @@ using com::Bstr;
 
 class ControlLanguageTest : public test::LanguageTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         LanguageTest::SetUp();
         setenv("LUMO_SYSTEM_DIR", dir().c_str(), 1);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         m_control = nullptr;
         unsetenv("LUMO_SYSTEM_DIR");
         LanguageTest::TearDown();
     }
 
-    control::TLumoMain& create()
-    {
+    control::TLumoMain& create() {
         m_control = com::makeObject<control::TLumoMain>(m_engine, m_boxes);
         return *m_control;
     }
     // SetLanguageFile's status; the loaded flag in *loaded.
-    HRESULT setLanguageFile(const std::string& name, bool* loaded = nullptr)
-    {
+    HRESULT setLanguageFile(const std::string& name, bool* loaded = nullptr) {
         VARIANT_BOOL value = VARIANT_TRUE;
         const HRESULT hr = m_control->SetLanguageFile(Bstr(name).get(), &value);
-        if (loaded)
-            *loaded = value == VARIANT_TRUE;
+        if (loaded) *loaded = value == VARIANT_TRUE;
         return hr;
     }
-    void installShippedFiles()
-    {
+    void installShippedFiles() {
         for (const char* name : {"lumo.en", "lumo.chs", "lumo.cht", "lumo.spa"})
             fs::copy_file(fs::path(LUMO_BIN_DIR) / name, dir() / name);
     }
@@ -65,22 +58,19 @@ protected:
     com::ComPtr<control::TLumoMain> m_control;
 };
 
-TEST_F(ControlLanguageTest, ShippedEnglishFileAtCreation)
-{
+TEST_F(ControlLanguageTest, ShippedEnglishFileAtCreation) {
     installShippedFiles();
     control::TLumoMain& control = create();
     EXPECT_TRUE(m_boxes->boxes().empty());
     ASSERT_NE(currentLanguageFile(), nullptr);
     EXPECT_EQ(currentLanguageFile()->fileName(), dir() / "lumo.en");
-    for (MsgKey key : allMsgKeys())
-        EXPECT_EQ(langStr(key), msgDefault(key)) << msgKeyName(key);
+    for (MsgKey key : allMsgKeys()) EXPECT_EQ(langStr(key), msgDefault(key)) << msgKeyName(key);
     EXPECT_EQ(languageKind(), LangKind::En);
     EXPECT_EQ(control.form()->font().families().value(0), "DejaVu Sans");
     EXPECT_EQ(control.form()->font().pointSize(), 9);
 }
 
-TEST_F(ControlLanguageTest, SwitchingToAShippedTranslation)
-{
+TEST_F(ControlLanguageTest, SwitchingToAShippedTranslation) {
     installShippedFiles();
     control::TLumoMain& control = create();
     bool loaded = false;
@@ -88,8 +78,7 @@ TEST_F(ControlLanguageTest, SwitchingToAShippedTranslation)
     EXPECT_TRUE(loaded);
     EXPECT_EQ(langStr(MsgKey::sBtnCancel), "\xE5\x8F\x96\xE6\xB6\x88");  // 取消
     EXPECT_EQ(fontCharSet(*control.form()), 134);
-    EXPECT_EQ(control.form()->font().families(),
-              (QStringList{"Noto Sans CJK SC"}));
+    EXPECT_EQ(control.form()->font().families(), (QStringList{"Noto Sans CJK SC"}));
     auto* logo = control.form()->findChild<QLabel*>("Image1");
     ASSERT_NE(logo, nullptr);
     EXPECT_EQ(logo->toolTip().toStdString(),
@@ -103,8 +92,7 @@ TEST_F(ControlLanguageTest, SwitchingToAShippedTranslation)
     EXPECT_EQ(fontCharSet(dialog), 0);
 }
 
-TEST_F(ControlLanguageTest, NamesAreJoinedWithTheSystemDirectoryAsText)
-{
+TEST_F(ControlLanguageTest, NamesAreJoinedWithTheSystemDirectoryAsText) {
     test::writeFile(dir() / "lang/lumo.spa", "[MSGResource]\nsBtnOK=Vale\n");
     create();
     bool loaded = false;
@@ -119,8 +107,7 @@ TEST_F(ControlLanguageTest, NamesAreJoinedWithTheSystemDirectoryAsText)
     EXPECT_EQ(langStr(MsgKey::sBtnOK), "Vale");
 }
 
-TEST_F(ControlLanguageTest, MissingNameAfterALoadKeepsItsMessages)
-{
+TEST_F(ControlLanguageTest, MissingNameAfterALoadKeepsItsMessages) {
     test::writeFile(dir() / "lumo.en", "[MSGResource]\nsBtnOK=Fine\n");
     create();
     bool loaded = true;
@@ -131,8 +118,7 @@ TEST_F(ControlLanguageTest, MissingNameAfterALoadKeepsItsMessages)
     EXPECT_EQ(langStr(MsgKey::sBtnCancel), "Cancel");
 }
 
-TEST_F(ControlLanguageTest, RejectedEscapeFailsTheCallWithEarlierKeysReplaced)
-{
+TEST_F(ControlLanguageTest, RejectedEscapeFailsTheCallWithEarlierKeysReplaced) {
     test::writeFile(dir() / "lumo.en", "[MSGResource]\nsBtnOK=Old OK\nsModule=Old module\n");
     create();
     test::writeFile(dir() / "bad.spa",
@@ -145,11 +131,9 @@ TEST_F(ControlLanguageTest, RejectedEscapeFailsTheCallWithEarlierKeysReplaced)
     EXPECT_EQ(languageKind(), LangKind::Spa);
 }
 
-TEST_F(ControlLanguageTest, BinaryLanguageFileDoesNoHarm)
-{
+TEST_F(ControlLanguageTest, BinaryLanguageFileDoesNoHarm) {
     std::string bytes;
-    for (int i = 0; i < 65536; ++i)
-        bytes += static_cast<char>((i * 2654435761u) >> 24);
+    for (int i = 0; i < 65536; ++i) bytes += static_cast<char>((i * 2654435761u) >> 24);
     test::writeFile(dir() / "lumo.en", bytes);
     create();
     bool loaded = false;

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
-
-#include <gtest/gtest.h>
 
 #include "control/language/IniLang.h"
 #include "control/language/LanguageError.h"
@@ -14,8 +14,7 @@ struct EscapeCase {
     std::string_view expected;
 };
 
-TEST(DecodeEscapes, Table)
-{
+TEST(DecodeEscapes, Table) {
     using namespace std::string_view_literals;
     const EscapeCase cases[] = {
         {"plain text", "plain text"},
@@ -25,20 +24,22 @@ TEST(DecodeEscapes, Table)
         {"\\\"\\'\\?\\\\", "\"'?\\"},
         {"\\x41", "A"},
         {"\\x4a\\x4A", "JJ"},
-        {"\\x414", "A4"},          // two hex digits at most
-        {"\\x4G", "\x04G"},        // one hex digit is enough
+        {"\\x414", "A4"},    // two hex digits at most
+        {"\\x4G", "\x04G"},  // one hex digit is enough
         {"\\101", "A"},
-        {"\\1014", "A4"},          // three octal digits at most
-        {"\\18", "\x01" "8"},      // 8 is no octal digit
+        {"\\1014", "A4"},  // three octal digits at most
+        {"\\18",
+         "\x01"
+         "8"},  // 8 is no octal digit
         {"\\0", "\0"sv},
         {"\\377", "\xFF"},
-        {"\\q", "\\q"},            // unknown escapes stay as written
+        {"\\q", "\\q"},  // unknown escapes stay as written
         {"\\N", "\\N"},
-        {"\\xZZ", "\\xZZ"},        // \x without digits stays, scanning goes on after the x
+        {"\\xZZ", "\\xZZ"},  // \x without digits stays, scanning goes on after the x
         {"\\x\\n", "\\x\n"},
-        {"end\\x", "end\\x"},      // \x as the last characters
-        {"end\\", "end\\"},        // a final backslash is kept
-        {"\\\\n", "\\n"},          // an escaped backslash does not start another escape
+        {"end\\x", "end\\x"},                 // \x as the last characters
+        {"end\\", "end\\"},                   // a final backslash is kept
+        {"\\\\n", "\\n"},                     // an escaped backslash does not start another escape
         {"\\xE5\\xAE\\x8B", "\xE5\xAE\x8B"},  // bytes of a UTF-8 character
         {"caf\xC3\xA9", "caf\xC3\xA9"},
     };
@@ -48,8 +49,7 @@ TEST(DecodeEscapes, Table)
     }
 }
 
-TEST(DecodeEscapes, OctalAbove255IsAnError)
-{
+TEST(DecodeEscapes, OctalAbove255IsAnError) {
     for (std::string_view input : {"\\400", "x\\777y", "\\4000"}) {
         SCOPED_TRACE(std::string(input));
         try {
@@ -61,8 +61,7 @@ TEST(DecodeEscapes, OctalAbove255IsAnError)
     }
 }
 
-TEST(DecodeEscapes, BinaryInputNeverFails)
-{
+TEST(DecodeEscapes, BinaryInputNeverFails) {
     std::string input;
     for (int i = 0; i < 256; ++i) {
         input += static_cast<char>(i);

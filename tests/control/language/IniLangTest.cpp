@@ -1,9 +1,8 @@
-#include <map>
-#include <string>
+#include <gtest/gtest.h>
 
 #include <QWidget>
-
-#include <gtest/gtest.h>
+#include <map>
+#include <string>
 
 #include "LanguageTestSupport.h"
 #include "control/language/FormRegistry.h"
@@ -17,14 +16,12 @@ using test::LanguageTest;
 
 class IniLangTest : public LanguageTest {};
 
-TEST_F(IniLangTest, NothingIsCurrentBeforeALoad)
-{
+TEST_F(IniLangTest, NothingIsCurrentBeforeALoad) {
     EXPECT_EQ(currentLanguageFile(), nullptr);
     EXPECT_EQ(fontOptions(), (FontOptions{"MS Sans Serif", 8, 1}));
 }
 
-TEST_F(IniLangTest, OnlyFontNameGivesDefaultSizeAndCharSet)
-{
+TEST_F(IniLangTest, OnlyFontNameGivesDefaultSizeAndCharSet) {
     const auto path = file("lumo.test", "[LanguageOptions]\nFontName=Tahoma\n");
     ASSERT_TRUE(loadLanguageFile(path));
     EXPECT_EQ(fontOptions(), (FontOptions{"Tahoma", 8, 1}));
@@ -32,8 +29,7 @@ TEST_F(IniLangTest, OnlyFontNameGivesDefaultSizeAndCharSet)
     EXPECT_EQ(currentLanguageFile()->fileName(), path);
 }
 
-TEST_F(IniLangTest, FontOptionNumbers)
-{
+TEST_F(IniLangTest, FontOptionNumbers) {
     struct Case {
         const char* size;
         const char* charSet;
@@ -41,15 +37,11 @@ TEST_F(IniLangTest, FontOptionNumbers)
         int expectedCharSet;
     };
     const Case cases[] = {
-        {"10", "134", 10, 134},
-        {"0xC", "0x86", 12, 134},
-        {"0XC", "0X88", 12, 136},
-        {"$B", "$B2", 11, 178},
-        {"9", "0x186", 9, 134},   // only the low eight bits of the character set count
-        {"9", "-1", 9, 255},
-        {"big", "none", 8, 1},    // not a number: the defaults
-        {"", "", 8, 1},
-        {"0", "0", 8, 0},         // a size of 0 points is no size
+        {"10", "134", 10, 134}, {"0xC", "0x86", 12, 134}, {"0XC", "0X88", 12, 136},
+        {"$B", "$B2", 11, 178}, {"9", "0x186", 9, 134},  // only the low eight bits of the character
+                                                         // set count
+        {"9", "-1", 9, 255},    {"big", "none", 8, 1},   // not a number: the defaults
+        {"", "", 8, 1},         {"0", "0", 8, 0},        // a size of 0 points is no size
         {"100000", "1", 8, 1},
     };
     for (const Case& c : cases) {
@@ -63,8 +55,7 @@ TEST_F(IniLangTest, FontOptionNumbers)
     }
 }
 
-TEST_F(IniLangTest, FirstOccurrenceOfSectionAndKeyCounts)
-{
+TEST_F(IniLangTest, FirstOccurrenceOfSectionAndKeyCounts) {
     const auto path = file("lumo.dup",
                            "[LanguageOptions]\nFontName=First\nFontName=Second\n"
                            "[LANGUAGEOPTIONS]\nFontSize=12\n");
@@ -72,8 +63,7 @@ TEST_F(IniLangTest, FirstOccurrenceOfSectionAndKeyCounts)
     EXPECT_EQ(fontOptions(), (FontOptions{"First", 8, 1}));
 }
 
-TEST_F(IniLangTest, MissingFileChangesNothing)
-{
+TEST_F(IniLangTest, MissingFileChangesNothing) {
     const auto first = file("lumo.first", "[LanguageOptions]\nFontName=Tahoma\nFontSize=11\n");
     ASSERT_TRUE(loadLanguageFile(first));
     EXPECT_FALSE(loadLanguageFile(dir() / "lumo.missing"));
@@ -83,11 +73,9 @@ TEST_F(IniLangTest, MissingFileChangesNothing)
     EXPECT_EQ(fontOptions(), (FontOptions{"Tahoma", 11, 1}));
 }
 
-TEST_F(IniLangTest, BinaryFileLoadsWhatItCan)
-{
+TEST_F(IniLangTest, BinaryFileLoadsWhatItCan) {
     std::string bytes = "[LanguageOptions]\nFontName=Tahoma\n";
-    for (int i = 0; i < 4096; ++i)
-        bytes += static_cast<char>((i * 7919) & 0xFF);
+    for (int i = 0; i < 4096; ++i) bytes += static_cast<char>((i * 7919) & 0xFF);
     const auto path = file("lumo.bin", bytes);
     QWidget form;
     form.setObjectName("FMBinary");
@@ -98,8 +86,7 @@ TEST_F(IniLangTest, BinaryFileLoadsWhatItCan)
     EXPECT_EQ(fontOptions().name, "Tahoma");
 }
 
-TEST_F(IniLangTest, BadEscapeInAFormSectionFailsAfterTheFileBecameCurrent)
-{
+TEST_F(IniLangTest, BadEscapeInAFormSectionFailsAfterTheFileBecameCurrent) {
     QWidget first;
     first.setObjectName("FMFirst");
     QWidget second;
@@ -122,8 +109,7 @@ TEST_F(IniLangTest, BadEscapeInAFormSectionFailsAfterTheFileBecameCurrent)
 // ---------------------------------------------------------------------------------------------
 // Locale search
 
-TEST(LocaleCandidates, OrderForAProgramWithAndWithoutExtension)
-{
+TEST(LocaleCandidates, OrderForAProgramWithAndWithoutExtension) {
     EXPECT_EQ(localeCandidates("/app/host.exe", "ENU"),
               (std::vector<std::filesystem::path>{"/app/host.ENU", "/app/vexmora.ENU",
                                                   "/app/host.EN", "/app/vexmora.EN"}));
@@ -135,29 +121,25 @@ TEST(LocaleCandidates, OrderForAProgramWithAndWithoutExtension)
 
 class LocaleSearchTest : public LanguageTest {
 protected:
-    LocaleEnvironment environment(const std::string& program = "host.exe") const
-    {
+    LocaleEnvironment environment(const std::string& program = "host.exe") const {
         LocaleEnvironment env;
         env.hostProgram = dir() / program;
         env.abbreviation = [](std::uint32_t id) -> std::optional<std::string> {
             static const std::map<std::uint32_t, std::string> names{
                 {1033, "ENU"}, {1028, "CHT"}, {2052, "CHS"}, {1034, "ESP"}};
             auto it = names.find(id);
-            if (it == names.end())
-                return std::nullopt;
+            if (it == names.end()) return std::nullopt;
             return it->second;
         };
         return env;
     }
-    std::string currentName() const
-    {
+    std::string currentName() const {
         return currentLanguageFile() ? currentLanguageFile()->fileName().filename().string()
                                      : std::string("(none)");
     }
 };
 
-TEST_F(LocaleSearchTest, TakesTheFirstCandidateThatExists)
-{
+TEST_F(LocaleSearchTest, TakesTheFirstCandidateThatExists) {
     const char* names[] = {"host.ESP", "vexmora.ESP", "host.ES", "vexmora.ES"};
     for (const char* name : names)
         file(name, std::string("[LanguageOptions]\nFontName=") + name + "\n");
@@ -174,23 +156,20 @@ TEST_F(LocaleSearchTest, TakesTheFirstCandidateThatExists)
     EXPECT_EQ(currentLanguageFile(), nullptr);
 }
 
-TEST_F(LocaleSearchTest, ProgramWithoutExtension)
-{
+TEST_F(LocaleSearchTest, ProgramWithoutExtension) {
     file("kestrel.ESP", "");
     ASSERT_TRUE(loadLocaleLanguage(1034, environment("kestrel")));
     EXPECT_EQ(currentName(), "kestrel.ESP");
 }
 
-TEST_F(LocaleSearchTest, FallsBackToUsEnglish)
-{
+TEST_F(LocaleSearchTest, FallsBackToUsEnglish) {
     file("vexmora.EN", "[LanguageOptions]\nFontSize=10\n");
     ASSERT_TRUE(loadLocaleLanguage(1034, environment()));
     EXPECT_EQ(currentName(), "vexmora.EN");
     EXPECT_EQ(fontOptions(), (FontOptions{"MS Sans Serif", 10, 1}));
 }
 
-TEST_F(LocaleSearchTest, LocaleFontDefaultsApplyWithOrWithoutAFile)
-{
+TEST_F(LocaleSearchTest, LocaleFontDefaultsApplyWithOrWithoutAFile) {
     const std::string song = "\xE5\xAE\x8B\xE4\xBD\x93";  // 宋体
     EXPECT_FALSE(loadLocaleLanguage(1028, environment()));
     // The English search ran last and set its own defaults.
@@ -208,15 +187,13 @@ TEST_F(LocaleSearchTest, LocaleFontDefaultsApplyWithOrWithoutAFile)
     EXPECT_EQ(localeFontDefaults(1034), (FontOptions{"MS Sans Serif", 8, 1}));
 }
 
-TEST_F(LocaleSearchTest, UnknownLocaleUsesEnglishFile)
-{
+TEST_F(LocaleSearchTest, UnknownLocaleUsesEnglishFile) {
     file("host.ENU", "");
     ASSERT_TRUE(loadLocaleLanguage(9999, environment()));  // no abbreviation for 9999
     EXPECT_EQ(currentName(), "host.ENU");
 }
 
-TEST_F(LocaleSearchTest, FoundFileTranslatesOpenForms)
-{
+TEST_F(LocaleSearchTest, FoundFileTranslatesOpenForms) {
     QWidget form;
     form.setObjectName("LumoMain");
     registerForm(&form);
@@ -226,8 +203,7 @@ TEST_F(LocaleSearchTest, FoundFileTranslatesOpenForms)
     EXPECT_EQ(form.windowTitle(), "Translated");
 }
 
-TEST_F(LocaleSearchTest, ErrorEndsWithFalse)
-{
+TEST_F(LocaleSearchTest, ErrorEndsWithFalse) {
     QWidget form;
     form.setObjectName("LumoMain");
     registerForm(&form);
@@ -239,8 +215,7 @@ TEST_F(LocaleSearchTest, ErrorEndsWithFalse)
 // ---------------------------------------------------------------------------------------------
 // Language kind and character set
 
-TEST_F(IniLangTest, LanguageKindByNameEnding)
-{
+TEST_F(IniLangTest, LanguageKindByNameEnding) {
     struct Case {
         const char* name;
         std::optional<LangKind> kind;
@@ -258,21 +233,19 @@ TEST_F(IniLangTest, LanguageKindByNameEnding)
     }
 }
 
-TEST_F(IniLangTest, LanguageKindWithoutCurrentFileIsEnglish)
-{
+TEST_F(IniLangTest, LanguageKindWithoutCurrentFileIsEnglish) {
     EXPECT_EQ(languageKind(), LangKind::En);
 }
 
-TEST_F(IniLangTest, ApplyLanguageCharset)
-{
+TEST_F(IniLangTest, ApplyLanguageCharset) {
     struct Case {
         const char* name;
         int charSet;
         bool result;
     };
     const Case cases[] = {
-        {"lumo.chs", 134, false}, {"lumo.en", 1, false},  {"lumo.cht", 136, false},
-        {"lumo.spa", 0, true},    {"lumo.my", 1, false},  {"lumo.arb", 178, false},
+        {"lumo.chs", 134, false}, {"lumo.en", 1, false}, {"lumo.cht", 136, false},
+        {"lumo.spa", 0, true},    {"lumo.my", 1, false}, {"lumo.arb", 178, false},
         {"lumo.ENU", 77, false},  // kind none: the font stays as it was
     };
     for (const Case& c : cases) {
@@ -290,8 +263,7 @@ TEST_F(IniLangTest, ApplyLanguageCharset)
     }
 }
 
-TEST(FontCharSet, CoveringFamilyFollowsTheFace)
-{
+TEST(FontCharSet, CoveringFamilyFollowsTheFace) {
     test::ensureApplication();
     QWidget widget;
     QWidget child(&widget);
@@ -313,8 +285,7 @@ TEST(FontCharSet, CoveringFamilyFollowsTheFace)
 namespace lumo::language {
 namespace {
 
-TEST(ProcessLocaleEnvironment, HostProgramAndSystemTable)
-{
+TEST(ProcessLocaleEnvironment, HostProgramAndSystemTable) {
     const LocaleEnvironment environment = processLocaleEnvironment();
     EXPECT_EQ(environment.hostProgram.filename(), "test_control_language");
     ASSERT_TRUE(environment.abbreviation);

@@ -1,10 +1,9 @@
-#include <set>
-#include <string>
+#include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QWidget>
-
-#include <gtest/gtest.h>
+#include <set>
+#include <string>
 
 #include "LanguageTestSupport.h"
 #include "control/language/FormRegistry.h"
@@ -19,19 +18,16 @@ using test::LanguageTest;
 
 class LangStrTest : public LanguageTest {
 protected:
-    void expectAllDefaults(std::set<MsgKey> except = {})
-    {
+    void expectAllDefaults(std::set<MsgKey> except = {}) {
         for (MsgKey key : allMsgKeys()) {
-            if (except.count(key))
-                continue;
+            if (except.count(key)) continue;
             SCOPED_TRACE(std::string(msgKeyName(key)));
             EXPECT_EQ(langStr(key), msgDefault(key));
         }
     }
 };
 
-TEST(MessageTable, KeysAndDefaults)
-{
+TEST(MessageTable, KeysAndDefaults) {
     EXPECT_EQ(allMsgKeys().size(), 28u);
     std::set<std::string_view> names;
     for (MsgKey key : allMsgKeys()) {
@@ -55,21 +51,17 @@ TEST(MessageTable, KeysAndDefaults)
               "Lumo Fingerprint Management System (LUMO)");
 }
 
-TEST_F(LangStrTest, EmptyBeforeTheFirstLoad)
-{
-    for (MsgKey key : allMsgKeys())
-        EXPECT_TRUE(langStr(key).empty()) << msgKeyName(key);
+TEST_F(LangStrTest, EmptyBeforeTheFirstLoad) {
+    for (MsgKey key : allMsgKeys()) EXPECT_TRUE(langStr(key).empty()) << msgKeyName(key);
 }
 
-TEST_F(LangStrTest, NoLanguageFileAnywhereGivesDefaults)
-{
+TEST_F(LangStrTest, NoLanguageFileAnywhereGivesDefaults) {
     EXPECT_FALSE(loadMessages(dir() / "lumo.en"));
     EXPECT_EQ(currentLanguageFile(), nullptr);
     expectAllDefaults();
 }
 
-TEST_F(LangStrTest, FileSettingOneKey)
-{
+TEST_F(LangStrTest, FileSettingOneKey) {
     const auto path = file("lumo.en", "[MSGResource]\nsBtnOK=Vale\n");
     EXPECT_TRUE(loadMessages(path));
     EXPECT_EQ(langStr(MsgKey::sBtnOK), "Vale");
@@ -77,14 +69,12 @@ TEST_F(LangStrTest, FileSettingOneKey)
     EXPECT_EQ(langStr(MsgKey::sLogoPath), "C:\\\\");
 }
 
-TEST_F(LangStrTest, FileWithoutMessageSectionGivesDefaults)
-{
+TEST_F(LangStrTest, FileWithoutMessageSectionGivesDefaults) {
     EXPECT_TRUE(loadMessages(file("lumo.en", "[LanguageOptions]\nFontName=Tahoma\n")));
     expectAllDefaults();
 }
 
-TEST_F(LangStrTest, KeysMatchWithoutLetterCaseAndFirstCounts)
-{
+TEST_F(LangStrTest, KeysMatchWithoutLetterCaseAndFirstCounts) {
     EXPECT_TRUE(loadMessages(file("lumo.en",
                                   "[msgresource]\nSBTNCANCEL=First\nsBtnCancel=Second\n"
                                   "[MSGRESOURCE]\nsBtnOK=Unreachable\n")));
@@ -92,22 +82,19 @@ TEST_F(LangStrTest, KeysMatchWithoutLetterCaseAndFirstCounts)
     EXPECT_EQ(langStr(MsgKey::sBtnOK), "OK");
 }
 
-TEST_F(LangStrTest, EmptyValueGivesEmptyMessage)
-{
+TEST_F(LangStrTest, EmptyValueGivesEmptyMessage) {
     EXPECT_TRUE(loadMessages(file("lumo.en", "[MSGResource]\nsModule=\n")));
     EXPECT_EQ(langStr(MsgKey::sModule), "");
 }
 
-TEST_F(LangStrTest, EscapesAreDecoded)
-{
+TEST_F(LangStrTest, EscapesAreDecoded) {
     EXPECT_TRUE(loadMessages(
         file("lumo.en", "[MSGResource]\nsEnrollMessage=Press four\\ntimes\nsLogoPath=D:\\\\\n")));
     EXPECT_EQ(langStr(MsgKey::sEnrollMessage), "Press four\ntimes");
     EXPECT_EQ(langStr(MsgKey::sLogoPath), "D:\\");
 }
 
-TEST_F(LangStrTest, MissingFileAfterALoadKeepsTheEarlierFile)
-{
+TEST_F(LangStrTest, MissingFileAfterALoadKeepsTheEarlierFile) {
     const auto path = file("lumo.en", "[MSGResource]\nsBtnOK=Aceptar\nsBtnCancel=Cancelar\n");
     ASSERT_TRUE(loadMessages(path));
     EXPECT_FALSE(loadMessages(dir() / "lumo.none"));
@@ -117,8 +104,7 @@ TEST_F(LangStrTest, MissingFileAfterALoadKeepsTheEarlierFile)
     expectAllDefaults({MsgKey::sBtnOK, MsgKey::sBtnCancel});
 }
 
-TEST_F(LangStrTest, FileIsReadOnceWhenOpened)
-{
+TEST_F(LangStrTest, FileIsReadOnceWhenOpened) {
     const auto path = file("lumo.en", "[MSGResource]\nsBtnOK=One\n");
     ASSERT_TRUE(loadMessages(path));
     test::writeFile(path, "[MSGResource]\nsBtnOK=Two\n");
@@ -128,8 +114,7 @@ TEST_F(LangStrTest, FileIsReadOnceWhenOpened)
     EXPECT_EQ(langStr(MsgKey::sBtnOK), "Two");
 }
 
-TEST_F(LangStrTest, BadEscapeFailsWithEarlierKeysReplaced)
-{
+TEST_F(LangStrTest, BadEscapeFailsWithEarlierKeysReplaced) {
     ASSERT_TRUE(loadMessages(file("lumo.en", "[MSGResource]\nsBtnOK=Old OK\nsModule=Old\n")));
     // sBtnCancel comes before sFPDataErr in the table, sModule after it.
     const auto bad = file("lumo.bad",
@@ -148,8 +133,7 @@ TEST_F(LangStrTest, BadEscapeFailsWithEarlierKeysReplaced)
     EXPECT_EQ(langStr(MsgKey::sModule), "Old");
 }
 
-TEST_F(LangStrTest, BadEscapeInAFormSectionIsNoMessageError)
-{
+TEST_F(LangStrTest, BadEscapeInAFormSectionIsNoMessageError) {
     QWidget form;
     form.setObjectName("LumoMain");
     registerForm(&form);
@@ -162,8 +146,7 @@ TEST_F(LangStrTest, BadEscapeInAFormSectionIsNoMessageError)
     EXPECT_EQ(langStr(MsgKey::sBtnOK), "Fine");
 }
 
-TEST_F(LangStrTest, NameWithAFolderPartIsLookedUpInThatSubfolder)
-{
+TEST_F(LangStrTest, NameWithAFolderPartIsLookedUpInThatSubfolder) {
     // The system directory and the name are joined as text.
     const std::string systemDirectory = dir().string() + "/";
     file("spanish/lumo.spa", "[MSGResource]\nsBtnCancel=Cancelar\n");
@@ -172,8 +155,7 @@ TEST_F(LangStrTest, NameWithAFolderPartIsLookedUpInThatSubfolder)
     EXPECT_EQ(languageKind(), LangKind::Spa);
 }
 
-TEST_F(LangStrTest, LoadTranslatesOpenForms)
-{
+TEST_F(LangStrTest, LoadTranslatesOpenForms) {
     QWidget form;
     form.setObjectName("LumoMain");
     auto* label = new QLabel("before", &form);

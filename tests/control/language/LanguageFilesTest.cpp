@@ -1,11 +1,10 @@
+#include <gtest/gtest.h>
+
+#include <QString>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include <QString>
-
-#include <gtest/gtest.h>
 
 #include "LanguageTestSupport.h"
 #include "control/language/IniLang.h"
@@ -33,24 +32,21 @@ const ShippedFile kShipped[] = {
     {"lumo.spa", LangKind::Spa, 0},
 };
 
-std::string contents(const std::filesystem::path& path)
-{
+std::string contents(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-bool isUtf8(const std::string& text)
-{
+bool isUtf8(const std::string& text) {
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
 class LanguageFilesTest : public LanguageTest {};
 
-TEST_F(LanguageFilesTest, EveryShippedFileIsComplete)
-{
+TEST_F(LanguageFilesTest, EveryShippedFileIsComplete) {
     for (const ShippedFile& shipped : kShipped) {
         SCOPED_TRACE(shipped.name);
         const std::filesystem::path path = kInstalledFolder / shipped.name;
@@ -66,21 +62,17 @@ TEST_F(LanguageFilesTest, EveryShippedFileIsComplete)
         ASSERT_TRUE(loadMessages(path));
         EXPECT_EQ(languageKind(), shipped.kind);
         EXPECT_EQ(fontOptions().charSet, shipped.charSet);
-        for (MsgKey key : allMsgKeys())
-            EXPECT_FALSE(langStr(key).empty()) << msgKeyName(key);
+        for (MsgKey key : allMsgKeys()) EXPECT_FALSE(langStr(key).empty()) << msgKeyName(key);
         EXPECT_EQ(langStr(MsgKey::sLogoPath), "C:\\\\");
     }
 }
 
-TEST_F(LanguageFilesTest, EnglishFileGivesTheDefaults)
-{
+TEST_F(LanguageFilesTest, EnglishFileGivesTheDefaults) {
     ASSERT_TRUE(loadMessages(kInstalledFolder / "lumo.en"));
-    for (MsgKey key : allMsgKeys())
-        EXPECT_EQ(langStr(key), msgDefault(key)) << msgKeyName(key);
+    for (MsgKey key : allMsgKeys()) EXPECT_EQ(langStr(key), msgDefault(key)) << msgKeyName(key);
 }
 
-TEST_F(LanguageFilesTest, TranslationsDiffer)
-{
+TEST_F(LanguageFilesTest, TranslationsDiffer) {
     ASSERT_TRUE(loadMessages(kInstalledFolder / "lumo.spa"));
     EXPECT_EQ(langStr(MsgKey::sBtnOK), "Aceptar");
     ASSERT_TRUE(loadMessages(kInstalledFolder / "lumo.chs"));

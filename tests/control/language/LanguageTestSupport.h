@@ -2,33 +2,29 @@
 // folder, and a fixture that leaves the module-level language state as it found it.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
-
-#include <QApplication>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include "control/language/IniLang.h"
 #include "control/language/LangStr.h"
 
 namespace lumo::language::test {
 
-inline void ensureApplication()
-{
-    if (QApplication::instance())
-        return;
+inline void ensureApplication() {
+    if (QApplication::instance()) return;
     static int argc = 1;
     static char name[] = "test_control_language";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
 }
 
-inline void writeFile(const std::filesystem::path& path, std::string_view text)
-{
+inline void writeFile(const std::filesystem::path& path, std::string_view text) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -36,22 +32,19 @@ inline void writeFile(const std::filesystem::path& path, std::string_view text)
 
 class LanguageTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ensureApplication();
         ASSERT_TRUE(m_dir.isValid());
         resetLanguageState();
         resetMessages();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         resetLanguageState();
         resetMessages();
     }
 
     std::filesystem::path dir() const { return m_dir.path().toStdString(); }
-    std::filesystem::path file(const std::string& name, std::string_view text) const
-    {
+    std::filesystem::path file(const std::string& name, std::string_view text) const {
         const std::filesystem::path path = dir() / name;
         writeFile(path, text);
         return path;

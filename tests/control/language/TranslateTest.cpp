@@ -1,4 +1,4 @@
-#include <string>
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,8 +14,7 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QWidget>
-
-#include <gtest/gtest.h>
+#include <string>
 
 #include "LanguageTestSupport.h"
 #include "control/language/DatasetLabels.h"
@@ -64,8 +63,7 @@ struct Fixture {
     QFileDialog* openDialog;
     QLabel* unnamed;
 
-    Fixture()
-    {
+    Fixture() {
         form.setObjectName("FMTest");
         form.setWindowTitle("Designed");
         label = named(new QLabel("label", &form), "lblName");
@@ -97,8 +95,7 @@ struct Fixture {
     }
 
     template <typename T>
-    static T* named(T* object, const char* name)
-    {
+    static T* named(T* object, const char* name) {
         object->setObjectName(name);
         return object;
     }
@@ -106,15 +103,13 @@ struct Fixture {
 
 class TranslateTest : public LanguageTest {
 protected:
-    void translate(Fixture& f, const std::string& text, std::string section = "FMTest")
-    {
+    void translate(Fixture& f, const std::string& text, std::string section = "FMTest") {
         const ini::MemIniFile file = ini::MemIniFile::fromText(text, "lumo.en");
         translateComponent(f.form, file, section);
     }
 };
 
-TEST_F(TranslateTest, EveryKindOfComponent)
-{
+TEST_F(TranslateTest, EveryKindOfComponent) {
     Fixture f;
     translate(f,
               "[FMTest]\n"
@@ -169,16 +164,14 @@ TEST_F(TranslateTest, EveryKindOfComponent)
     EXPECT_EQ(f.unnamed->text(), "unnamed");
 }
 
-TEST_F(TranslateTest, SectionAndKeysInOtherLetterCase)
-{
+TEST_F(TranslateTest, SectionAndKeysInOtherLetterCase) {
     Fixture f;
     translate(f, "[fmtest]\nfmtest.CAPTION=Form\nFMTEST.LBLNAME.caption=Name\n", "FMTest");
     EXPECT_EQ(f.form.windowTitle(), "Form");
     EXPECT_EQ(f.label->text(), "Name");
 }
 
-TEST_F(TranslateTest, FirstEntryCounts)
-{
+TEST_F(TranslateTest, FirstEntryCounts) {
     Fixture f;
     translate(f,
               "[FMTest]\nFMTest.btnOK.Caption=First\nFMTest.btnOK.Caption=Second\n"
@@ -187,8 +180,7 @@ TEST_F(TranslateTest, FirstEntryCounts)
     EXPECT_EQ(f.label->text(), "label");
 }
 
-TEST_F(TranslateTest, EmptyValuesOfNamedPropertiesChangeNothing)
-{
+TEST_F(TranslateTest, EmptyValuesOfNamedPropertiesChangeNothing) {
     Fixture f;
     translate(f,
               "[FMTest]\nFMTest.Caption=\nFMTest.lblName.Caption=\nFMTest.lblName.Hint=\n"
@@ -201,8 +193,7 @@ TEST_F(TranslateTest, EmptyValuesOfNamedPropertiesChangeNothing)
     EXPECT_TRUE(f.navigator->hints.isEmpty());
 }
 
-TEST_F(TranslateTest, KeysForPropertiesAComponentLacksAreIgnored)
-{
+TEST_F(TranslateTest, KeysForPropertiesAComponentLacksAreIgnored) {
     Fixture f;
     translate(f,
               "[FMTest]\nFMTest.edtName.Caption=No caption\nFMTest.lblName.DataField=X\n"
@@ -214,8 +205,7 @@ TEST_F(TranslateTest, KeysForPropertiesAComponentLacksAreIgnored)
     EXPECT_FALSE(f.memo->property("DataField").isValid());
 }
 
-TEST_F(TranslateTest, FontsOfFormAndComponents)
-{
+TEST_F(TranslateTest, FontsOfFormAndComponents) {
     Fixture f;
     f.form.setFont(QFont("DejaVu Sans", 8));
     QFont big("DejaVu Sans", 12);
@@ -245,8 +235,7 @@ TEST_F(TranslateTest, FontsOfFormAndComponents)
     EXPECT_EQ(fontCharSet(*f.edit), 134);
 }
 
-TEST_F(TranslateTest, TahomaOnlyFileOnTheControlForm)
-{
+TEST_F(TranslateTest, TahomaOnlyFileOnTheControlForm) {
     QWidget form;
     form.setObjectName("LumoMain");
     form.setFont(QFont("DejaVu Sans", 10));
@@ -259,8 +248,7 @@ TEST_F(TranslateTest, TahomaOnlyFileOnTheControlForm)
     EXPECT_EQ(fontCharSet(form), 1);
 }
 
-TEST_F(TranslateTest, BadEscapeStopsTranslation)
-{
+TEST_F(TranslateTest, BadEscapeStopsTranslation) {
     Fixture f;
     EXPECT_THROW(translate(f,
                            "[FMTest]\nFMTest.lblName.Caption=Before\n"
@@ -271,8 +259,7 @@ TEST_F(TranslateTest, BadEscapeStopsTranslation)
     EXPECT_EQ(f.edit->toolTip(), "");
 }
 
-TEST_F(TranslateTest, OpenFormsInRegistrationOrderAndOwnComponentsOnly)
-{
+TEST_F(TranslateTest, OpenFormsInRegistrationOrderAndOwnComponentsOnly) {
     QWidget main;
     main.setObjectName("LumoMain");
     QWidget dialog(&main, Qt::Dialog);  // a form of its own, though owned by the first
@@ -300,8 +287,7 @@ TEST_F(TranslateTest, OpenFormsInRegistrationOrderAndOwnComponentsOnly)
     EXPECT_TRUE(openForms().empty());
 }
 
-TEST_F(TranslateTest, PlacedControlFormTakesItsCaption)
-{
+TEST_F(TranslateTest, PlacedControlFormTakesItsCaption) {
     QWidget host;
     QWidget form(&host);  // placed on a host window: no window of its own
     form.setObjectName("LumoMain");
@@ -312,8 +298,7 @@ TEST_F(TranslateTest, PlacedControlFormTakesItsCaption)
     EXPECT_EQ(form.windowTitle(), "Lumo");
 }
 
-TEST_F(TranslateTest, ADialogComponentIsOneComponent)
-{
+TEST_F(TranslateTest, ADialogComponentIsOneComponent) {
     Fixture f;
     auto* inner = f.openDialog->findChild<QLabel*>("fileNameLabel");
     ASSERT_NE(inner, nullptr);
