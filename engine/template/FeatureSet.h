@@ -3,8 +3,10 @@
 // Coordinates are pixels of the 500 dpi image the features were taken from, origin top left,
 // x to the right, y downwards. Angles are radians in [0, 2*pi), measured counter-clockwise from
 // the x axis in image coordinates with y pointing up (so a ridge ending pointing "up" on screen
-// has angle pi/2); a minutia's angle points from the minutia along its ridge away from the
-// ridge's body (ending) or away from the fork (bifurcation), as in ISO/IEC 19794-2.
+// has angle pi/2). An ending's angle points from the ridge's body out past its free end; a
+// bifurcation's angle points from the fork along the single stem, away from the two branches.
+// The two agree when pressure turns an ending into a fork (the ridge end touching its
+// neighbour), which keeps directions stable across presses.
 #pragma once
 
 #include <cstdint>
