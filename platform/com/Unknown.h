@@ -16,6 +16,7 @@ template <class Interface>
 struct InterfaceTraits;
 }  // namespace lumo::com
 
+// Use at global scope, right after the interface: LUMO_COM_INTERFACE(IFoo, IUnknown, IID_IFoo);
 #define LUMO_COM_INTERFACE(Interface, ParentInterface, iidValue) \
     template <>                                                  \
     struct lumo::com::InterfaceTraits<Interface> {               \

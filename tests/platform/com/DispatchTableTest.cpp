@@ -29,6 +29,7 @@ enum : DISPID {
     kBroken = 8,
     kEnabled = 9,
     kBareFailure = 10,
+    kPartner = 11,
 };
 
 // A small object with one member of each shape, its methods written as a COM vtable
@@ -38,6 +39,7 @@ public:
     LONG m_value = 7;
     Bstr m_name{std::string_view("gadget")};
     VARIANT_BOOL m_enabled = VARIANT_FALSE;
+    lumo::com::ComPtr<IDispatch> m_partner;
 
     HRESULT getValue(LONG* out) {
         *out = m_value;
@@ -117,6 +119,13 @@ public:
             {"Enabled", kEnabled, MemberKind::PropertyPut, {{"Value", VT_BOOL}}, VT_EMPTY,
              [](Gadget& g, DispatchCall& c) {
                  g.m_enabled = c.boolean(0);
+                 return S_OK;
+             }},
+            {"Partner", kPartner, MemberKind::PropertyGet, {}, VT_DISPATCH,
+             [](Gadget& g, DispatchCall& c) { return g.m_partner.copyTo(c.dispatchResult()); }},
+            {"Partner", kPartner, MemberKind::PropertyPutRef, {{"Value", VT_DISPATCH}}, VT_EMPTY,
+             [](Gadget& g, DispatchCall& c) {
+                 g.m_partner = lumo::com::ComPtr<IDispatch>(c.dispatch(0));
                  return S_OK;
              }},
             {"BareFailure", kBareFailure, MemberKind::Method, {}, VT_EMPTY,
@@ -464,4 +473,29 @@ TEST_F(DispatchTableTest, ResultMayBeIgnored) {
                                  nullptr, nullptr),
               S_OK);
     VariantClear(&args[0]);
+}
+
+TEST_F(DispatchTableTest, InterfacePropertiesArePutByReference) {
+    auto partner = lumo::com::makeObject<Gadget>();
+    {
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_UNKNOWN;  // asked for IDispatch on the way in
+        value.punkVal = static_cast<IDispatch*>(partner.get());
+        partner->AddRef();
+        Call put({value});
+        put.named = {DISPID_PROPERTYPUT};
+        EXPECT_EQ(put.invoke(dispatch(), kPartner, DISPATCH_PROPERTYPUT), DISP_E_MEMBERNOTFOUND);
+        ASSERT_EQ(put.invoke(dispatch(), kPartner, DISPATCH_PROPERTYPUTREF), S_OK);
+    }
+    EXPECT_EQ(partner->referenceCount(), 2u);
+    {
+        Call get({});
+        ASSERT_EQ(get.invoke(dispatch(), kPartner, DISPATCH_PROPERTYGET), S_OK);
+        ASSERT_EQ(get.result.vt, VT_DISPATCH);
+        EXPECT_EQ(get.result.pdispVal, static_cast<IDispatch*>(partner.get()));
+        EXPECT_EQ(partner->referenceCount(), 3u);
+    }
+    m_gadget->m_partner.reset();
+    EXPECT_EQ(partner->referenceCount(), 1u);
 }

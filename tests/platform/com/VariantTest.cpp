@@ -347,3 +347,20 @@ TEST_F(VariantTest, CopyOfAReferenceIsShallowCopyIndIsNot) {
     VariantClear(&deep);
     SysFreeString(word);
 }
+
+TEST_F(VariantTest, InterfacesConvertBetweenUnknownAndDispatch) {
+    auto object = lumo::com::makeObject<lumo::com::test::CountedDispatch>();
+    VARIANT unknown = ofType(VT_UNKNOWN);
+    unknown.punkVal = static_cast<IDispatch*>(object.get());
+    object->AddRef();
+
+    VARIANT dispatch;
+    VariantInit(&dispatch);
+    ASSERT_EQ(VariantChangeType(&dispatch, &unknown, 0, VT_DISPATCH), S_OK);
+    EXPECT_EQ(dispatch.pdispVal, static_cast<IDispatch*>(object.get()));
+    EXPECT_EQ(object->referenceCount(), 3u);
+    EXPECT_EQ(VariantChangeType(&dispatch, &dispatch, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    VariantClear(&dispatch);
+    VariantClear(&unknown);
+    EXPECT_EQ(object->referenceCount(), 1u);
+}
