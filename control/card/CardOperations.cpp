@@ -95,8 +95,9 @@ std::vector<std::uint8_t> CardOperations::cardTemplateBytes(const std::string& r
     engine::TemplateValue value;
     m_engine.TextToCardTemplate(trimmed(regTemplate), value);
     if (value.empty()) {
-        throw CardError("The template could not be converted for the card; nothing was "
-                        "written to the card.");
+        throw CardError(
+            "The template could not be converted for the card; nothing was "
+            "written to the card.");
     }
 
     const std::filesystem::path path(kWriteTemplateFile);
@@ -130,10 +131,9 @@ bool CardOperations::writeRecord(const CardRecord& record) {
     for (const SectorTransfer& transfer : recordTransfers(record.blocks)) {
         const auto begin = record.bytes.begin() + transfer.recordOffset;
         const std::vector<std::uint8_t> data(begin, begin + transfer.blockCount * kBlockSize);
-        if (m_engine.WriteCardBlocks(kReader, kSlot, kKeyA,
-                                     static_cast<std::uint8_t>(transfer.firstBlock),
-                                     static_cast<std::uint8_t>(transfer.blockCount), m_cardKey,
-                                     data) == 0) {
+        if (m_engine.WriteCardBlocks(
+                kReader, kSlot, kKeyA, static_cast<std::uint8_t>(transfer.firstBlock),
+                static_cast<std::uint8_t>(transfer.blockCount), m_cardKey, data) == 0) {
             allWritten = false;
         }
     }
@@ -145,10 +145,9 @@ bool CardOperations::changeKeys() {
     const std::vector<std::uint8_t> data(trailer.begin(), trailer.end());
     bool passed = true;
     for (int sector = 0; sector < kSectorCount; ++sector) {
-        const bool written =
-            m_engine.WriteCardBlocks(kReader, kSlot, kKeyA,
-                                     static_cast<std::uint8_t>(sector * 4 + 3), 1, m_cardKey,
-                                     data) != 0;
+        const bool written = m_engine.WriteCardBlocks(kReader, kSlot, kKeyA,
+                                                      static_cast<std::uint8_t>(sector * 4 + 3), 1,
+                                                      m_cardKey, data) != 0;
         if (!written && sector < kKeyChangeSectorsThatCount) passed = false;
     }
     return passed;
@@ -188,14 +187,14 @@ std::int32_t CardOperations::EmptyMFCard(bool extUserIdFmt) {
 bool CardOperations::readTransfer(const SectorTransfer& transfer,
                                   std::vector<std::uint8_t>& record) {
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(transfer.blockCount) * kBlockSize, 0);
-    if (m_engine.ReadCardBlocks(kReader, kSlot, kKeyA,
-                                static_cast<std::uint8_t>(transfer.firstBlock),
-                                static_cast<std::uint8_t>(transfer.blockCount), m_cardKey,
-                                buffer) == 0) {
+    if (m_engine.ReadCardBlocks(
+            kReader, kSlot, kKeyA, static_cast<std::uint8_t>(transfer.firstBlock),
+            static_cast<std::uint8_t>(transfer.blockCount), m_cardKey, buffer) == 0) {
         return false;
     }
     // An engine may have resized the buffer: take no more than was asked for.
-    const std::size_t n = std::min(buffer.size(), static_cast<std::size_t>(transfer.blockCount) * kBlockSize);
+    const std::size_t n =
+        std::min(buffer.size(), static_cast<std::size_t>(transfer.blockCount) * kBlockSize);
     std::copy_n(buffer.begin(), n, record.begin() + transfer.recordOffset);
     return true;
 }

@@ -67,8 +67,8 @@ public:
                    EnsureEngine ensureEngine, ShowError showError);
 
     // Always true; the engine and the card are not touched.
-    bool Set6FPCardKey(std::int32_t key1, std::int32_t key2, std::int32_t key3,
-                       std::int32_t key4, std::int32_t key5, std::int32_t key6);
+    bool Set6FPCardKey(std::int32_t key1, std::int32_t key2, std::int32_t key3, std::int32_t key4,
+                       std::int32_t key5, std::int32_t key6);
     bool SetNew6FPCardKey(std::int32_t key1, std::int32_t key2, std::int32_t key3,
                           std::int32_t key4, std::int32_t key5, std::int32_t key6);
 

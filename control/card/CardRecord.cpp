@@ -76,8 +76,7 @@ CardRecord BuildEmptyCardRecord(bool extended) {
     return record;
 }
 
-std::optional<std::uint16_t> recordLengthField(std::span<const std::uint8_t> bytes,
-                                               bool extended) {
+std::optional<std::uint16_t> recordLengthField(std::span<const std::uint8_t> bytes, bool extended) {
     if (!hasRecordHeader(bytes, extended)) return std::nullopt;
     const int pos = extended ? 6 : 4;
     return static_cast<std::uint16_t>(bytes[pos] | (bytes[pos + 1] << 8));
@@ -92,8 +91,8 @@ std::optional<ParsedCardRecord> ParseCardRecord(std::span<const std::uint8_t> by
     record.length = *length;
     if (extended) {
         record.userId = static_cast<std::int32_t>(
-            std::uint32_t{bytes[2]} | std::uint32_t{bytes[3]} << 8 |
-            std::uint32_t{bytes[4]} << 16 | std::uint32_t{bytes[5]} << 24);
+            std::uint32_t{bytes[2]} | std::uint32_t{bytes[3]} << 8 | std::uint32_t{bytes[4]} << 16 |
+            std::uint32_t{bytes[5]} << 24);
     } else {
         record.userId = static_cast<std::int32_t>(bytes[2] | (bytes[3] << 8));
     }

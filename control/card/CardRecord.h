@@ -67,7 +67,7 @@ CardRecord BuildCardRecord(std::span<const std::uint8_t> templateBytes, std::int
 CardRecord BuildEmptyCardRecord(bool extended);
 
 struct ParsedCardRecord {
-    std::int32_t userId = 0;  // short layout: the 16-bit field widened with zeros
+    std::int32_t userId = 0;   // short layout: the 16-bit field widened with zeros
     std::uint16_t length = 0;  // N as the length field says
     // The template bytes the record carries: N of them, or fewer when the record was cut at the
     // end of the card (a template longer than the card holds) or `bytes` ends before them.
@@ -79,19 +79,17 @@ struct ParsedCardRecord {
 // No record (nullopt) when `bytes` is too short for the header, byte 0 is not 106, byte 1 is not
 // 1, or the length field is larger than kTemplateBufferSize (a damaged card). The markers are not
 // checked: cards written by other systems may carry other values there.
-std::optional<ParsedCardRecord> ParseCardRecord(std::span<const std::uint8_t> bytes,
-                                                bool extended);
+std::optional<ParsedCardRecord> ParseCardRecord(std::span<const std::uint8_t> bytes, bool extended);
 
 // Reads only the length field; nullopt when the header bytes do not mark a record or `bytes`
 // is too short. Lets a reader learn how many blocks to fetch after the first transfer.
-std::optional<std::uint16_t> recordLengthField(std::span<const std::uint8_t> bytes,
-                                               bool extended);
+std::optional<std::uint16_t> recordLengthField(std::span<const std::uint8_t> bytes, bool extended);
 
 // One engine call over consecutive data blocks of one sector.
 struct SectorTransfer {
-    int firstBlock = 0;   // card block number
-    int blockCount = 0;   // 2 for sector 0 (block 0 is the maker's), 3 for the others
-    int recordOffset = 0; // position of its first byte in the record
+    int firstBlock = 0;    // card block number
+    int blockCount = 0;    // 2 for sector 0 (block 0 is the maker's), 3 for the others
+    int recordOffset = 0;  // position of its first byte in the record
 };
 
 // The sector transfers that cover the first `blocks` data blocks: blocks 1-2, 4-6, 8-10, ...

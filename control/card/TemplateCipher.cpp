@@ -54,8 +54,9 @@ using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, CipherContextDeleter>;
 CipherContext makeContext(const Key& key, bool encipher) {
     CipherContext ctx(EVP_CIPHER_CTX_new());
     const std::array<std::uint8_t, kAesBlock> iv{};
-    if (!ctx || EVP_CipherInit_ex(ctx.get(), EVP_aes_128_cbc(), nullptr, key.data(), iv.data(),
-                                  encipher ? 1 : 0) != 1 ||
+    if (!ctx ||
+        EVP_CipherInit_ex(ctx.get(), EVP_aes_128_cbc(), nullptr, key.data(), iv.data(),
+                          encipher ? 1 : 0) != 1 ||
         EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1) {
         throw CardError("Key error.");
     }

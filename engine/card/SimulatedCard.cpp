@@ -128,7 +128,9 @@ std::array<std::uint8_t, 4> SimulatedCard::accessBytes(int sector) const {
     return bytes;
 }
 
-SimulatedCard::Uid SimulatedCard::uid() const { return {m_image[0], m_image[1], m_image[2], m_image[3]}; }
+SimulatedCard::Uid SimulatedCard::uid() const {
+    return {m_image[0], m_image[1], m_image[2], m_image[3]};
+}
 
 bool SimulatedCard::accessBytesValid(std::span<const std::uint8_t, 3> access) {
     const int c1 = access[1] >> 4;
@@ -181,7 +183,8 @@ bool SimulatedCard::mayWrite(int block, std::uint8_t keyType) const {
 SimulatedCard::Block SimulatedCard::readView(int block, std::uint8_t keyType) const {
     Block bytes = this->block(block);
     if (positionOf(block) != kTrailerPosition) return bytes;
-    const TrailerRights rights = trailerRights(condition(sectorOf(block), kTrailerPosition), keyType);
+    const TrailerRights rights =
+        trailerRights(condition(sectorOf(block), kTrailerPosition), keyType);
     std::fill(bytes.begin(), bytes.begin() + 6, 0);  // key A is never readable
     if (!rights.accessRead) std::fill(bytes.begin() + 6, bytes.begin() + 10, 0);
     if (!rights.keyBRead) std::fill(bytes.begin() + 10, bytes.end(), 0);
@@ -191,7 +194,8 @@ SimulatedCard::Block SimulatedCard::readView(int block, std::uint8_t keyType) co
 SimulatedCard::Block SimulatedCard::trailerAfterWrite(int block, std::uint8_t keyType,
                                                       const Block& data) const {
     // Parts the key may not write keep their bytes.
-    const TrailerRights rights = trailerRights(condition(sectorOf(block), kTrailerPosition), keyType);
+    const TrailerRights rights =
+        trailerRights(condition(sectorOf(block), kTrailerPosition), keyType);
     Block bytes = this->block(block);
     if (rights.keyAWrite) std::copy(data.begin(), data.begin() + 6, bytes.begin());
     if (rights.accessWrite) std::copy(data.begin() + 6, data.begin() + 10, bytes.begin() + 6);

@@ -1,6 +1,5 @@
-#include "control/card/CardOperations.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "control/card/CardError.h"
+#include "control/card/CardOperations.h"
 #include "engine/EngineError.h"
 #include "tests/support/card/SimulatedCardEngine.h"
 
@@ -274,9 +272,9 @@ TEST_F(CardOperationsTest, LongRecordsReadBackWhole) {
         std::int32_t userId;
         std::size_t reads;
     } cases[] = {
-        {1, true, 1, 1},      {22, true, 2, 1},        {23, true, 3, 2},
+        {1, true, 1, 1},           {22, true, 2, 1},           {23, true, 3, 2},
         {406, true, 65536 + 5, 9}, {406, false, 65536 + 5, 9}, {600, true, -1, 14},
-        {742, true, 123456, 16},  {744, false, 4, 16},
+        {742, true, 123456, 16},   {744, false, 4, 16},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.n << (c.extended ? " extended" : " short"));
@@ -302,10 +300,9 @@ TEST_F(CardOperationsTest, ReadTransfersFollowTheRecordOrder) {
     std::int32_t userId = 0;
     EXPECT_EQ(read(text, userId), 0);
     EXPECT_EQ(engine.cardCalls(),
-              (std::vector<std::string>{"ReadCardBlocks(1, 2)", "ReadCardBlocks(4, 3)",
-                                        "ReadCardBlocks(8, 3)",
-                                        "CardTemplateToText(" +
-                                            SimulatedCardEngine::templateText(pattern(100)) + ")"}));
+              (std::vector<std::string>{
+                  "ReadCardBlocks(1, 2)", "ReadCardBlocks(4, 3)", "ReadCardBlocks(8, 3)",
+                  "CardTemplateToText(" + SimulatedCardEngine::templateText(pattern(100)) + ")"}));
 }
 
 TEST_F(CardOperationsTest, ReadWithAFailedTransferIsOne) {

@@ -1,5 +1,3 @@
-#include "control/card/CardRecord.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "control/card/CardError.h"
+#include "control/card/CardRecord.h"
 
 namespace lumo::card {
 namespace {
@@ -63,10 +62,9 @@ TEST(CardRecordTest, LengthsAndBlocks) {
         int length;
         int blocks;
     } cases[] = {
-        {0, true, 10, 1},     {0, false, 8, 1},     {6, true, 16, 1},    {9, false, 17, 2},
-        {100, true, 110, 7},  {406, true, 416, 26}, {406, false, 414, 26},
-        {742, true, 752, 47}, {744, false, 752, 47}, {743, true, 752, 47},
-        {800, true, 752, 47}, {2000, false, 752, 47},
+        {0, true, 10, 1},      {0, false, 8, 1},     {6, true, 16, 1},      {9, false, 17, 2},
+        {100, true, 110, 7},   {406, true, 416, 26}, {406, false, 414, 26}, {742, true, 752, 47},
+        {744, false, 752, 47}, {743, true, 752, 47}, {800, true, 752, 47},  {2000, false, 752, 47},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "n=" << c.n << (c.extended ? " extended" : " short"));
@@ -264,8 +262,16 @@ TEST(CardRecordTest, SectorTransfers) {
         {2, {{1, 2, 0}}},
         {3, {{1, 2, 0}, {4, 3, 32}}},
         {7, {{1, 2, 0}, {4, 3, 32}, {8, 3, 80}}},
-        {26, {{1, 2, 0},   {4, 3, 32},   {8, 3, 80},   {12, 3, 128}, {16, 3, 176},
-              {20, 3, 224}, {24, 3, 272}, {28, 3, 320}, {32, 3, 368}}},
+        {26,
+         {{1, 2, 0},
+          {4, 3, 32},
+          {8, 3, 80},
+          {12, 3, 128},
+          {16, 3, 176},
+          {20, 3, 224},
+          {24, 3, 272},
+          {28, 3, 320},
+          {32, 3, 368}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.blocks);

@@ -1,6 +1,5 @@
-#include "control/card/TemplateCipher.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "control/card/CardError.h"
+#include "control/card/TemplateCipher.h"
 
 namespace lumo::card {
 namespace {
@@ -25,7 +23,8 @@ Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 Bytes fromHex(std::string_view hex) {
     Bytes out;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+        out.push_back(
+            static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
     }
     return out;
 }
@@ -65,8 +64,9 @@ protected:
             file.write(reinterpret_cast<const char*>(input.data()),
                        static_cast<std::streamsize>(input.size()));
         }
-        const std::string command = "openssl enc -aes-128-cbc " + std::string(decipher ? "-d " : "") +
-                                    "-K " + keyHex + " -iv 00000000000000000000000000000000 -nopad -in " +
+        const std::string command = "openssl enc -aes-128-cbc " +
+                                    std::string(decipher ? "-d " : "") + "-K " + keyHex +
+                                    " -iv 00000000000000000000000000000000 -nopad -in " +
                                     in.string() + " -out " + out.string() + " 2>/dev/null";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         std::ifstream file(out, std::ios::binary);
@@ -94,12 +94,13 @@ TEST_F(OpensslVectors, EncipherMatchesTheCommandLine) {
     const std::string longText(100, 'T');
     struct Case {
         std::string plain;
-        std::string key;      // as a host passes it
-        std::string keyHex;   // what openssl is given
+        std::string key;     // as a host passes it
+        std::string keyHex;  // what openssl is given
     } cases[] = {
         {"a", "000102030405060708090A0B0C0D0E0F", "000102030405060708090A0B0C0D0E0F"},
         {"fifteen chars!!", "2b7e151628aed2a6abf7158809cf4f3c", "2B7E151628AED2A6ABF7158809CF4F3C"},
-        {"exactly 16 bytes", "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"},
+        {"exactly 16 bytes", "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF",
+         "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"},
         {"seventeen bytes!!", "abc", "ABC00000000000000000000000000000"},
         {longText, "", "00000000000000000000000000000000"},
         {"AAAA/+base64==\r\n\xC3\xA9t\xC3\xA9", "12zz34", "12000000000000000000000000000000"},
@@ -140,7 +141,10 @@ TEST(TemplateCipherTest, RoundTripLosesOnlyOuterBlanksAndControls) {
     } cases[] = {
         {"hello", "hello"},
         {"  hello world \t\r\n", "hello world"},
-        {"\x01\x1F" "x" "\x7F", "x\x7F"},
+        {"\x01\x1F"
+         "x"
+         "\x7F",
+         "x\x7F"},
         {"ends in blanks    ", "ends in blanks"},
         {std::string(16, 'q'), std::string(16, 'q')},
         {"\xC3\xA9l\xC3\xA8ve", "\xC3\xA9l\xC3\xA8ve"},
@@ -176,8 +180,10 @@ TEST(TemplateCipherTest, KeyNormalisation) {
         {"sign is not hexadecimal", "+1", zeros},
         {"blank is not hexadecimal", " 1", zeros},
         {"full", "00112233445566778899AABBCCDDEEFF", "00112233445566778899AABBCCDDEEFF"},
-        {"longer than 32", "00112233445566778899AABBCCDDEEFF1234", "00112233445566778899AABBCCDDEEFF"},
-        {"odd and longer than 32", "00112233445566778899AABBCCDDEEFF1", "00112233445566778899AABBCCDDEEFF"},
+        {"longer than 32", "00112233445566778899AABBCCDDEEFF1234",
+         "00112233445566778899AABBCCDDEEFF"},
+        {"odd and longer than 32", "00112233445566778899AABBCCDDEEFF1",
+         "00112233445566778899AABBCCDDEEFF"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -189,8 +195,7 @@ TEST(TemplateCipherTest, KeyNormalisation) {
 }
 
 TEST(TemplateCipherTest, PercentEncodeKeepsOnlyTheSafeCharacters) {
-    const std::string kept =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789*-.@_";
+    const std::string kept = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789*-.@_";
     for (int b = 0; b < 256; ++b) {
         SCOPED_TRACE(b);
         const std::string encoded = PercentEncode({static_cast<std::uint8_t>(b)});
@@ -211,10 +216,20 @@ TEST(TemplateCipherTest, PercentDecodeRules) {
         std::string text;
         std::string bytes;
     } cases[] = {
-        {"%41", "A"},        {"%4a", "J"},          {"%4A", "J"},     {"%4", "%4"},
-        {"%", "%"},          {"a%", "a%"},          {"%zz", "%zz"},   {"%4g", "%4g"},
-        {"%%41", "%A"},      {"+", "+"},            {"a+b", "a+b"},   {"%20%2b", " +"},
-        {"%00", std::string(1, '\0')},              {"x%41y%4", "xAy%4"},
+        {"%41", "A"},
+        {"%4a", "J"},
+        {"%4A", "J"},
+        {"%4", "%4"},
+        {"%", "%"},
+        {"a%", "a%"},
+        {"%zz", "%zz"},
+        {"%4g", "%4g"},
+        {"%%41", "%A"},
+        {"+", "+"},
+        {"a+b", "a+b"},
+        {"%20%2b", " +"},
+        {"%00", std::string(1, '\0')},
+        {"x%41y%4", "xAy%4"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -1,8 +1,8 @@
-#include "engine/card/SimulatedCard.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "engine/card/SimulatedCard.h"
 
 namespace lumo::engine {
 namespace {
@@ -27,8 +27,8 @@ Block trailer(const Key& a, std::array<std::uint8_t, 4> access, const Key& b) {
     return t;
 }
 
-std::vector<std::uint8_t> read(SimulatedCard& card, int first, int count, const Key& key,
-                               bool& ok, std::uint8_t type = SimulatedCard::KeyA) {
+std::vector<std::uint8_t> read(SimulatedCard& card, int first, int count, const Key& key, bool& ok,
+                               std::uint8_t type = SimulatedCard::KeyA) {
     std::vector<std::uint8_t> out(count * 16, 0xEE);
     ok = card.readBlocks(type, first, count, key, out);
     return out;
@@ -71,15 +71,18 @@ TEST(SimulatedCardTest, WrongKeyFailsOnlyItsSector) {
     read(card, 8, 3, kFactory, ok);
     EXPECT_TRUE(ok);
     // A transfer across two sectors needs both keys to match: refused as a whole.
-    EXPECT_FALSE(card.writeBlocks(SimulatedCard::KeyA, 2, 3, kFactory, std::vector<std::uint8_t>(48, 9)));
+    EXPECT_FALSE(
+        card.writeBlocks(SimulatedCard::KeyA, 2, 3, kFactory, std::vector<std::uint8_t>(48, 9)));
     EXPECT_EQ(card.block(2), Block{});
 }
 
 TEST(SimulatedCardTest, MakerBlockIsNeverWritable) {
     SimulatedCard card;
     const Block before = card.block(0);
-    EXPECT_FALSE(card.writeBlocks(SimulatedCard::KeyA, 0, 1, kFactory, std::vector<std::uint8_t>(16, 0)));
-    EXPECT_FALSE(card.writeBlocks(SimulatedCard::KeyA, 0, 2, kFactory, std::vector<std::uint8_t>(32, 0)));
+    EXPECT_FALSE(
+        card.writeBlocks(SimulatedCard::KeyA, 0, 1, kFactory, std::vector<std::uint8_t>(16, 0)));
+    EXPECT_FALSE(
+        card.writeBlocks(SimulatedCard::KeyA, 0, 2, kFactory, std::vector<std::uint8_t>(32, 0)));
     EXPECT_EQ(card.block(0), before);
     EXPECT_EQ(card.block(1), Block{});
     bool ok = false;
@@ -136,7 +139,8 @@ TEST(SimulatedCardTest, AccessBitsDecideWhatEachKeyMayDo) {
     // Key B is not readable under these bits: it reads as zeros.
     const auto bytes = read(card, 7, 1, kFactory, ok);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 10, bytes.end()), std::vector<std::uint8_t>(6, 0));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 10, bytes.end()),
+              std::vector<std::uint8_t>(6, 0));
 }
 
 TEST(SimulatedCardTest, BadAccessBytesLockTheSectorForGood) {
@@ -164,8 +168,8 @@ TEST(SimulatedCardTest, AccessByteValidation) {
                  {{0xFF, 0x07, 0x81}, false},
                  {{0x00, 0x00, 0x00}, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << int(c.bytes[0]) << " " << int(c.bytes[1]) << " "
-                                        << int(c.bytes[2]));
+        SCOPED_TRACE(testing::Message()
+                     << int(c.bytes[0]) << " " << int(c.bytes[1]) << " " << int(c.bytes[2]));
         EXPECT_EQ(SimulatedCard::accessBytesValid(c.bytes), c.valid);
     }
 }
@@ -186,7 +190,8 @@ TEST(SimulatedCardTest, ModuleAndCardPresence) {
     card.setCardPresent(true);
     EXPECT_FALSE(card.queryModule());
     EXPECT_FALSE(card.request());
-    EXPECT_FALSE(card.writeBlocks(SimulatedCard::KeyA, 1, 1, kFactory, std::vector<std::uint8_t>(16, 1)));
+    EXPECT_FALSE(
+        card.writeBlocks(SimulatedCard::KeyA, 1, 1, kFactory, std::vector<std::uint8_t>(16, 1)));
     EXPECT_EQ(card.block(1), Block{});
 }
 
@@ -230,7 +235,8 @@ TEST(SimulatedCardTest, Dumps) {
     std::vector<std::uint8_t> old(4096, 0);
     std::copy(dump.begin(), dump.end(), old.begin());
     EXPECT_EQ(SimulatedCard::fromDump(old).image(), card.image());
-    EXPECT_THROW(SimulatedCard::fromDump(std::vector<std::uint8_t>(1023)), SimulatedCard::DumpError);
+    EXPECT_THROW(SimulatedCard::fromDump(std::vector<std::uint8_t>(1023)),
+                 SimulatedCard::DumpError);
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ bool SimulatedCardEngine::QueryCardModule(int, int, std::vector<std::uint8_t>& d
     log("QueryCardModule");
     const auto module = card.queryModule();
     if (!module) return false;
-    for (std::size_t i = 0; i < module->size() && i + 1 < data.size(); ++i) data[i + 1] = (*module)[i];
+    for (std::size_t i = 0; i < module->size() && i + 1 < data.size(); ++i)
+        data[i + 1] = (*module)[i];
     return true;
 }
 
@@ -56,21 +57,18 @@ bool SimulatedCardEngine::CardRequest(int, int, std::uint8_t requestCode, std::u
 int SimulatedCardEngine::ReadCardBlocks(int, int, std::uint8_t mode, std::uint8_t firstBlock,
                                         std::uint8_t count, const engine::CardKey& key,
                                         std::vector<std::uint8_t>& buffer) {
-    log("ReadCardBlocks(" + std::to_string(firstBlock) + ", " +
-                          std::to_string(count) + ")");
+    log("ReadCardBlocks(" + std::to_string(firstBlock) + ", " + std::to_string(count) + ")");
     return card.readBlocks(mode, firstBlock, count, key, buffer) ? 1 : 0;
 }
 
 int SimulatedCardEngine::WriteCardBlocks(int, int, std::uint8_t mode, std::uint8_t firstBlock,
                                          std::uint8_t count, const engine::CardKey& key,
                                          const std::vector<std::uint8_t>& data) {
-    log("WriteCardBlocks(" + std::to_string(firstBlock) + ", " +
-                          std::to_string(count) + ")");
+    log("WriteCardBlocks(" + std::to_string(firstBlock) + ", " + std::to_string(count) + ")");
     return card.writeBlocks(mode, firstBlock, count, key, data) ? 1 : 0;
 }
 
-int SimulatedCardEngine::TextToCardTemplate(const std::string& text,
-                                            engine::TemplateValue& out) {
+int SimulatedCardEngine::TextToCardTemplate(const std::string& text, engine::TemplateValue& out) {
     log("TextToCardTemplate(" + text + ")");
     out.clear();
     if (text.empty() || text.size() % 2 != 0) return 0;
