@@ -50,6 +50,8 @@ inline constexpr std::uint8_t kGb2312CharSet = 134;
 inline constexpr std::uint8_t kBig5CharSet = 136;
 inline constexpr std::uint8_t kArabicCharSet = 178;
 
+// A "FontSize" outside 1 to 144 points reads as not written (the default stays); of
+// "FontCharSet" only the low eight bits count.
 struct FontOptions {
     std::string name = "MS Sans Serif";
     int size = 8;  // points
