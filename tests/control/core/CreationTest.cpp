@@ -1,5 +1,6 @@
 #include "ControlFixture.h"
 #include "control/core/FingerTemplateTables.h"
+#include "platform/com/ComError.h"
 
 using lumo::com::Bstr;
 using lumo::com::ComPtr;
@@ -72,4 +73,20 @@ TEST(CreationTest, CreationSetsEngineSettingsAndStartsNothing) {
 TEST(CreationTest, ControlWithoutSinkHasNoEventConnection) {
     Fresh f;
     EXPECT_FALSE(f.control->hasEventSink());
+}
+
+// CTest runs every case in a process of its own, where no other case has made the application.
+TEST(CreationWithoutApplicationTest, ControlNeedsTheHostsApplicationAndMakesNoneItself) {
+    if (QApplication::instance())
+        GTEST_SKIP() << "another test of this process created the application";
+    auto engine = std::make_shared<ScriptedEngine>();
+    try {
+        lumo::com::makeObject<TLumoMain>(engine);
+        ADD_FAILURE() << "created without an application";
+    } catch (const lumo::com::ComError& e) {
+        EXPECT_EQ(e.hresult(), E_UNEXPECTED);
+        EXPECT_NE(std::string(e.what()).find("QApplication"), std::string::npos);
+    }
+    EXPECT_EQ(QApplication::instance(), nullptr);
+    EXPECT_TRUE(engine->calls().empty());
 }
