@@ -17,7 +17,7 @@ struct BstrHeader {
 };
 static_assert(sizeof(BstrHeader) == 8);
 
-constexpr std::uint32_t kLive = 0x42535452;  // "BSTR"
+constexpr std::uint32_t kLive = 0x42535452;   // "BSTR"
 constexpr std::uint32_t kFreed = 0x46524545;  // "FREE"
 constexpr std::uint32_t kMaxBytes = 0x7FFFFFF0u;
 

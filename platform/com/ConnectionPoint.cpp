@@ -66,9 +66,8 @@ HRESULT ConnectionPoint::fire(DISPID dispid, const std::vector<VARIANT>& argumen
         DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr,
                           static_cast<UINT>(reversed.size()), 0};
         EXCEPINFO excep{};
-        const HRESULT hr =
-            sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                         nullptr, &excep, nullptr);
+        const HRESULT hr = sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                        &params, nullptr, &excep, nullptr);
         clearExcepInfo(&excep);
         if (FAILED(hr) && SUCCEEDED(first)) first = hr;
     }

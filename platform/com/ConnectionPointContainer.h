@@ -38,13 +38,12 @@ private:
     std::vector<ComPtr<ConnectionPoint>> m_points;
 };
 
-#define LUMO_CONNECTION_POINTS_FROM(container)                                                \
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override { \
-        return (container).enumConnectionPoints(ppEnum);                                      \
-    }                                                                                         \
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP)       \
-        override {                                                                            \
-        return (container).findConnectionPoint(riid, ppCP);                                   \
+#define LUMO_CONNECTION_POINTS_FROM(container)                                                     \
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override {      \
+        return (container).enumConnectionPoints(ppEnum);                                           \
+    }                                                                                              \
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) override { \
+        return (container).findConnectionPoint(riid, ppCP);                                        \
     }
 
 }  // namespace lumo::com

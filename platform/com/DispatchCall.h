@@ -25,9 +25,7 @@ public:
     LONG i4(std::size_t index) const { return argument(index, VT_I4).lVal; }
     SHORT i2(std::size_t index) const { return argument(index, VT_I2).iVal; }
     VARIANT_BOOL boolean(std::size_t index) const { return argument(index, VT_BOOL).boolVal; }
-    IDispatch* dispatch(std::size_t index) const {
-        return argument(index, VT_DISPATCH).pdispVal;
-    }
+    IDispatch* dispatch(std::size_t index) const { return argument(index, VT_DISPATCH).pdispVal; }
     // A VARIANT parameter: the value the caller passed (references already resolved).
     const VARIANT& variant(std::size_t index) const { return argument(index, VT_VARIANT); }
 

@@ -10,8 +10,8 @@ namespace lumo::com {
 
 VARIANT& DispatchCall::argument(std::size_t index, VARTYPE type) const {
     if (index >= m_arguments.size() || m_types[index] != type) {
-        throw ComError(E_UNEXPECTED, "Member table and thunk disagree on parameter " +
-                                         std::to_string(index + 1));
+        throw ComError(E_UNEXPECTED,
+                       "Member table and thunk disagree on parameter " + std::to_string(index + 1));
     }
     return m_arguments[index];
 }
@@ -84,10 +84,17 @@ void writeBack(VARIANT& given, VARIANT& value) {
                 if (*given.ppdispVal) (*given.ppdispVal)->Release();
                 *given.ppdispVal = value.pdispVal;
                 break;
-            case VT_I4: *given.plVal = value.lVal; break;
-            case VT_I2: *given.piVal = value.iVal; break;
-            case VT_BOOL: *given.pboolVal = value.boolVal; break;
-            default: return;  // nothing was taken over
+            case VT_I4:
+                *given.plVal = value.lVal;
+                break;
+            case VT_I2:
+                *given.piVal = value.iVal;
+                break;
+            case VT_BOOL:
+                *given.pboolVal = value.boolVal;
+                break;
+            default:
+                return;  // nothing was taken over
         }
     }
     // Ownership moved to the caller.
@@ -219,8 +226,7 @@ HRESULT DispatchTableBase::invoke(void* object, DISPID dispid, REFIID riid, WORD
     for (std::size_t p = 0; p < paramCount; ++p) {
         const ParamSpec& param = member->params[p];
         types.push_back(param.type);
-        const HRESULT hr =
-            convertArgument(params->rgvarg[source[p]], param, state.arguments[p]);
+        const HRESULT hr = convertArgument(params->rgvarg[source[p]], param, state.arguments[p]);
         if (FAILED(hr)) {
             if (argErr) *argErr = static_cast<UINT>(source[p]);
             return hr;

@@ -6,7 +6,8 @@
 //
 //     static const lumo::com::DispatchTable<TLumoMain> table({
 //         {"VerifyCount", 0x11, MemberKind::PropertyGet, {}, VT_I4,
-//          [](TLumoMain& self, DispatchCall& call) { return self.get_VerifyCount(call.i4Result()); }},
+//          [](TLumoMain& self, DispatchCall& call) { return self.get_VerifyCount(call.i4Result());
+//          }},
 //         {"VerifyCount", 0x11, MemberKind::PropertyPut, {{"Value", VT_I4}}, VT_EMPTY,
 //          [](TLumoMain& self, DispatchCall& call) { return self.set_VerifyCount(call.i4(0)); }},
 //         {"MatchFinger", 0x16, MemberKind::Method,
@@ -119,25 +120,25 @@ private:
 };
 
 // IDispatch's four methods for a class whose members are in `table` (a DispatchTable<Self>).
-#define LUMO_DISPATCH_FROM_TABLE(Self, table)                                                    \
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {                         \
-        if (!pctinfo) return E_POINTER;                                                          \
-        *pctinfo = 0;                                                                            \
-        return S_OK;                                                                             \
-    }                                                                                            \
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {            \
-        if (ppTInfo) *ppTInfo = nullptr;                                                         \
-        return TYPE_E_ELEMENTNOTFOUND;                                                           \
-    }                                                                                            \
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID, \
-                                            DISPID* rgDispId) override {                         \
-        return (table).getIDsOfNames(riid, rgszNames, cNames, rgDispId);                         \
-    }                                                                                            \
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,        \
-                                     DISPPARAMS* pDispParams, VARIANT* pVarResult,               \
-                                     EXCEPINFO* pExcepInfo, UINT* puArgErr) override {           \
-        return (table).invoke(static_cast<Self&>(*this), dispIdMember, riid, wFlags,             \
-                              pDispParams, pVarResult, pExcepInfo, puArgErr);                    \
+#define LUMO_DISPATCH_FROM_TABLE(Self, table)                                                     \
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {                          \
+        if (!pctinfo) return E_POINTER;                                                           \
+        *pctinfo = 0;                                                                             \
+        return S_OK;                                                                              \
+    }                                                                                             \
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {             \
+        if (ppTInfo) *ppTInfo = nullptr;                                                          \
+        return TYPE_E_ELEMENTNOTFOUND;                                                            \
+    }                                                                                             \
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,  \
+                                            DISPID* rgDispId) override {                          \
+        return (table).getIDsOfNames(riid, rgszNames, cNames, rgDispId);                          \
+    }                                                                                             \
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,         \
+                                     DISPPARAMS* pDispParams, VARIANT* pVarResult,                \
+                                     EXCEPINFO* pExcepInfo, UINT* puArgErr) override {            \
+        return (table).invoke(static_cast<Self&>(*this), dispIdMember, riid, wFlags, pDispParams, \
+                              pVarResult, pExcepInfo, puArgErr);                                  \
     }
 
 }  // namespace lumo::com

@@ -25,8 +25,7 @@ HRESULT failureFromCurrentException(const std::string& source = {},
                                     const GUID& iid = GUID_NULL) noexcept;
 
 template <class Body>
-HRESULT guarded(Body&& body, const std::string& source = {},
-                const GUID& iid = GUID_NULL) noexcept {
+HRESULT guarded(Body&& body, const std::string& source = {}, const GUID& iid = GUID_NULL) noexcept {
     try {
         if constexpr (std::is_same_v<std::invoke_result_t<Body>, HRESULT>) {
             return std::forward<Body>(body)();

@@ -57,8 +57,7 @@ void* loadLibrary(const CLSID& clsid, const std::filesystem::path& path) {
     const auto it = loaded.find(path.string());
     if (it != loaded.end()) return it->second;
 
-    const std::string where =
-        "the library " + path.string() + " of class " + guidToString(clsid);
+    const std::string where = "the library " + path.string() + " of class " + guidToString(clsid);
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
         throw ComError(CO_E_DLLNOTFOUND, "Cannot find " + where);
@@ -107,8 +106,8 @@ CLSID clsidFromProgId(const std::string& progId) {
     const auto clsid = tryParseGuid(*value);
     if (!clsid) {
         throw ComError(CO_E_CLASSSTRING, "The ProgID \"" + progId +
-                                             "\" is registered with a malformed CLSID \"" +
-                                             *value + "\"");
+                                             "\" is registered with a malformed CLSID \"" + *value +
+                                             "\"");
     }
     return *clsid;
 }
@@ -220,8 +219,8 @@ void CoUninitialize() {}
 HRESULT CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid) {
     if (!lpszProgID || !lpclsid) return E_INVALIDARG;
     return lumo::com::guarded([&] {
-        *lpclsid = lumo::com::clsidFromProgId(
-            lumo::com::utf16ToUtf8(std::u16string_view(lpszProgID)));
+        *lpclsid =
+            lumo::com::clsidFromProgId(lumo::com::utf16ToUtf8(std::u16string_view(lpszProgID)));
     });
 }
 

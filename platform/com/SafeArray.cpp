@@ -73,8 +73,7 @@ HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
     if (!psa) return S_OK;
     if (!isLive(psa)) return E_INVALIDARG;
     SAFEARRAY* copy = SafeArrayCreateVector(static_cast<VARTYPE>(headerOf(psa)->vartype),
-                                            psa->rgsabound[0].lLbound,
-                                            psa->rgsabound[0].cElements);
+                                            psa->rgsabound[0].lLbound, psa->rgsabound[0].cElements);
     if (!copy) return E_OUTOFMEMORY;
     std::memcpy(copy->pvData, psa->pvData,
                 static_cast<std::size_t>(psa->rgsabound[0].cElements) * psa->cbElements);

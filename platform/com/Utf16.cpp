@@ -101,8 +101,8 @@ std::string utf16ToUtf8(std::u16string_view in) {
         const char16_t c = in[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
             in[i + 1] <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
-                                (in[i + 1] - 0xDC00));
+            appendUtf8(
+                out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (in[i + 1] - 0xDC00));
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             appendUtf8(out, kReplacement);

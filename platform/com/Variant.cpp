@@ -14,9 +14,19 @@ namespace {
 
 bool isNumericType(VARTYPE vt) {
     switch (vt) {
-        case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
-        case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
-        case VT_R4: case VT_R8: case VT_BOOL:
+        case VT_I1:
+        case VT_I2:
+        case VT_I4:
+        case VT_I8:
+        case VT_INT:
+        case VT_UI1:
+        case VT_UI2:
+        case VT_UI4:
+        case VT_UI8:
+        case VT_UINT:
+        case VT_R4:
+        case VT_R8:
+        case VT_BOOL:
             return true;
         default:
             return false;
@@ -60,15 +70,37 @@ std::optional<VARIANT> dereferenced(const VARIANT& src) {
     VARIANT v = emptyVariant();
     v.vt = base;
     switch (base) {
-        case VT_I1: case VT_UI1: v.bVal = *src.pbVal; break;
-        case VT_I2: case VT_UI2: case VT_BOOL: v.iVal = *src.piVal; break;
-        case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: case VT_R4:
+        case VT_I1:
+        case VT_UI1:
+            v.bVal = *src.pbVal;
+            break;
+        case VT_I2:
+        case VT_UI2:
+        case VT_BOOL:
+            v.iVal = *src.piVal;
+            break;
+        case VT_I4:
+        case VT_UI4:
+        case VT_INT:
+        case VT_UINT:
+        case VT_ERROR:
+        case VT_R4:
             v.lVal = *src.plVal;
             break;
-        case VT_I8: case VT_UI8: case VT_R8: v.llVal = *src.pllVal; break;
-        case VT_BSTR: v.bstrVal = *src.pbstrVal; break;
-        case VT_DISPATCH: v.pdispVal = *src.ppdispVal; break;
-        case VT_UNKNOWN: v.punkVal = *src.ppunkVal; break;
+        case VT_I8:
+        case VT_UI8:
+        case VT_R8:
+            v.llVal = *src.pllVal;
+            break;
+        case VT_BSTR:
+            v.bstrVal = *src.pbstrVal;
+            break;
+        case VT_DISPATCH:
+            v.pdispVal = *src.ppdispVal;
+            break;
+        case VT_UNKNOWN:
+            v.punkVal = *src.ppunkVal;
+            break;
         default:
             if (base == (VT_ARRAY | VT_UI1)) {
                 v.parray = *src.pparray;
@@ -82,18 +114,32 @@ std::optional<VARIANT> dereferenced(const VARIANT& src) {
 // Numbers pass through long double, which holds every 64-bit integer exactly.
 long double numericValue(const VARIANT& v) {
     switch (v.vt) {
-        case VT_I1: return static_cast<signed char>(v.cVal);
-        case VT_I2: return v.iVal;
-        case VT_I4: case VT_INT: return v.lVal;
-        case VT_I8: return v.llVal;
-        case VT_UI1: return v.bVal;
-        case VT_UI2: return v.uiVal;
-        case VT_UI4: case VT_UINT: return v.ulVal;
-        case VT_UI8: return v.ullVal;
-        case VT_R4: return v.fltVal;
-        case VT_R8: return v.dblVal;
-        case VT_BOOL: return v.boolVal ? -1 : 0;
-        default: return 0;
+        case VT_I1:
+            return static_cast<signed char>(v.cVal);
+        case VT_I2:
+            return v.iVal;
+        case VT_I4:
+        case VT_INT:
+            return v.lVal;
+        case VT_I8:
+            return v.llVal;
+        case VT_UI1:
+            return v.bVal;
+        case VT_UI2:
+            return v.uiVal;
+        case VT_UI4:
+        case VT_UINT:
+            return v.ulVal;
+        case VT_UI8:
+            return v.ullVal;
+        case VT_R4:
+            return v.fltVal;
+        case VT_R8:
+            return v.dblVal;
+        case VT_BOOL:
+            return v.boolVal ? -1 : 0;
+        default:
+            return 0;
     }
 }
 
@@ -174,29 +220,75 @@ HRESULT toInteger(const VARIANT& src, VARTYPE vt, VARIANT& out) {
     long double low;
     long double high;
     switch (vt) {
-        case VT_I1: low = -128; high = 127; break;
-        case VT_I2: low = -32768; high = 32767; break;
-        case VT_I4: case VT_INT: low = -2147483648.0L; high = 2147483647.0L; break;
-        case VT_I8: low = -9223372036854775808.0L; high = 9223372036854775807.0L; break;
-        case VT_UI1: low = 0; high = 255; break;
-        case VT_UI2: low = 0; high = 65535; break;
-        case VT_UI4: case VT_UINT: low = 0; high = 4294967295.0L; break;
-        case VT_UI8: low = 0; high = 18446744073709551615.0L; break;
-        default: return DISP_E_BADVARTYPE;
+        case VT_I1:
+            low = -128;
+            high = 127;
+            break;
+        case VT_I2:
+            low = -32768;
+            high = 32767;
+            break;
+        case VT_I4:
+        case VT_INT:
+            low = -2147483648.0L;
+            high = 2147483647.0L;
+            break;
+        case VT_I8:
+            low = -9223372036854775808.0L;
+            high = 9223372036854775807.0L;
+            break;
+        case VT_UI1:
+            low = 0;
+            high = 255;
+            break;
+        case VT_UI2:
+            low = 0;
+            high = 65535;
+            break;
+        case VT_UI4:
+        case VT_UINT:
+            low = 0;
+            high = 4294967295.0L;
+            break;
+        case VT_UI8:
+            low = 0;
+            high = 18446744073709551615.0L;
+            break;
+        default:
+            return DISP_E_BADVARTYPE;
     }
     if (value < low || value > high) return DISP_E_OVERFLOW;
     out = emptyVariant();
     out.vt = vt;
     switch (vt) {
-        case VT_I1: out.cVal = static_cast<char>(static_cast<signed char>(value)); break;
-        case VT_I2: out.iVal = static_cast<SHORT>(value); break;
-        case VT_I4: case VT_INT: out.lVal = static_cast<LONG>(value); break;
-        case VT_I8: out.llVal = static_cast<LONGLONG>(value); break;
-        case VT_UI1: out.bVal = static_cast<BYTE>(value); break;
-        case VT_UI2: out.uiVal = static_cast<USHORT>(value); break;
-        case VT_UI4: case VT_UINT: out.ulVal = static_cast<ULONG>(value); break;
-        case VT_UI8: out.ullVal = static_cast<ULONGLONG>(value); break;
-        default: break;
+        case VT_I1:
+            out.cVal = static_cast<char>(static_cast<signed char>(value));
+            break;
+        case VT_I2:
+            out.iVal = static_cast<SHORT>(value);
+            break;
+        case VT_I4:
+        case VT_INT:
+            out.lVal = static_cast<LONG>(value);
+            break;
+        case VT_I8:
+            out.llVal = static_cast<LONGLONG>(value);
+            break;
+        case VT_UI1:
+            out.bVal = static_cast<BYTE>(value);
+            break;
+        case VT_UI2:
+            out.uiVal = static_cast<USHORT>(value);
+            break;
+        case VT_UI4:
+        case VT_UINT:
+            out.ulVal = static_cast<ULONG>(value);
+            break;
+        case VT_UI8:
+            out.ullVal = static_cast<ULONGLONG>(value);
+            break;
+        default:
+            break;
     }
     return S_OK;
 }
@@ -242,10 +334,17 @@ std::string decimalText(const VARIANT& src) {
     char buffer[64];
     std::to_chars_result result;
     switch (src.vt) {
-        case VT_R4: result = std::to_chars(buffer, buffer + sizeof buffer, src.fltVal); break;
-        case VT_R8: result = std::to_chars(buffer, buffer + sizeof buffer, src.dblVal); break;
-        case VT_UI8: result = std::to_chars(buffer, buffer + sizeof buffer, src.ullVal); break;
-        case VT_UI4: case VT_UINT:
+        case VT_R4:
+            result = std::to_chars(buffer, buffer + sizeof buffer, src.fltVal);
+            break;
+        case VT_R8:
+            result = std::to_chars(buffer, buffer + sizeof buffer, src.dblVal);
+            break;
+        case VT_UI8:
+            result = std::to_chars(buffer, buffer + sizeof buffer, src.ullVal);
+            break;
+        case VT_UI4:
+        case VT_UINT:
             result = std::to_chars(buffer, buffer + sizeof buffer, src.ulVal);
             break;
         default:
@@ -386,14 +485,32 @@ HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHO
         hr = DISP_E_TYPEMISMATCH;
     } else {
         switch (vt) {
-            case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
-            case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+            case VT_I1:
+            case VT_I2:
+            case VT_I4:
+            case VT_I8:
+            case VT_INT:
+            case VT_UI1:
+            case VT_UI2:
+            case VT_UI4:
+            case VT_UI8:
+            case VT_UINT:
                 hr = toInteger(*src, vt, result);
                 break;
-            case VT_R4: case VT_R8: hr = toReal(*src, vt, result); break;
-            case VT_BOOL: hr = toBool(*src, result); break;
-            case VT_BSTR: hr = toBstr(*src, wFlags, result); break;
-            case VT_DISPATCH: case VT_UNKNOWN: hr = toInterface(*src, vt, result); break;
+            case VT_R4:
+            case VT_R8:
+                hr = toReal(*src, vt, result);
+                break;
+            case VT_BOOL:
+                hr = toBool(*src, result);
+                break;
+            case VT_BSTR:
+                hr = toBstr(*src, wFlags, result);
+                break;
+            case VT_DISPATCH:
+            case VT_UNKNOWN:
+                hr = toInterface(*src, vt, result);
+                break;
             default:
                 hr = isValidType(vt) ? DISP_E_TYPEMISMATCH : DISP_E_BADVARTYPE;
                 break;

@@ -19,10 +19,11 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: regsvr [-u] LIBRARY\n"
-               "  Registers an in-process server library (calls DllRegisterServer);\n"
-               "  -u unregisters it (calls DllUnregisterServer).\n",
-               stderr);
+    std::fputs(
+        "usage: regsvr [-u] LIBRARY\n"
+        "  Registers an in-process server library (calls DllRegisterServer);\n"
+        "  -u unregisters it (calls DllUnregisterServer).\n",
+        stderr);
     return 2;
 }
 

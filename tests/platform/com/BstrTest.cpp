@@ -5,8 +5,8 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/Utf16.h"
 
-using lumo::com::Bstr;
 using lumo::com::badFreeCount;
+using lumo::com::Bstr;
 using lumo::com::liveBstrCount;
 
 namespace {
@@ -69,10 +69,11 @@ TEST_F(BstrTest, Utf8RoundTrips) {
     const char* texts[] = {
         "",
         "Lumo 3.0.0",
-        "Gr\xC3\xBC\xC3\x9F" "e",              // Grüße
-        "\xE6\x8C\x87\xE7\xBA\xB9",            // 指纹
-        "\xF0\x9F\x91\x8D finger",             // astral: surrogate pair in UTF-16
-        "\xEF\xBF\xBF\xF4\x8F\xBF\xBF",        // U+FFFF and U+10FFFF
+        "Gr\xC3\xBC\xC3\x9F"
+        "e",                             // Grüße
+        "\xE6\x8C\x87\xE7\xBA\xB9",      // 指纹
+        "\xF0\x9F\x91\x8D finger",       // astral: surrogate pair in UTF-16
+        "\xEF\xBF\xBF\xF4\x8F\xBF\xBF",  // U+FFFF and U+10FFFF
     };
     for (const char* text : texts) {
         SCOPED_TRACE(text);
@@ -108,7 +109,8 @@ TEST_F(BstrTest, InvalidUtf8BecomesReplacementCharacters) {
 TEST_F(BstrTest, UnpairedSurrogatesBecomeReplacementCharacters) {
     const char16_t lone[] = {u'a', 0xD800, u'b', 0xDC00};
     EXPECT_EQ(lumo::com::utf16ToUtf8(std::u16string_view(lone, 4)),
-              "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
 }
 
 TEST_F(BstrTest, CountersFollowAllocations) {

@@ -12,8 +12,8 @@ using lumo::com::ComPtr;
 namespace {
 
 // A dual interface of its own: answers its IID and, through its parent, IDispatch.
-inline constexpr IID IID_IGadget = {0x11111111, 0x2222, 0x3333,
-                                    {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+inline constexpr IID IID_IGadget = {
+    0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 class IGadget : public IDispatch {
 public:
     virtual HRESULT STDMETHODCALLTYPE Ping(LONG* out) = 0;
@@ -47,8 +47,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return DISP_E_UNKNOWNNAME;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
         return DISP_E_MEMBERNOTFOUND;
     }
 

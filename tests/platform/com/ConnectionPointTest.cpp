@@ -12,8 +12,8 @@ using lumo::com::ComPtr;
 
 namespace {
 
-inline constexpr IID DIID_GadgetEvents = {0xB6A801EE, 0x8E42, 0x4596,
-                                          {0x9C, 0xF6, 0x3E, 0xF2, 0x68, 0x38, 0xFC, 0xC2}};
+inline constexpr IID DIID_GadgetEvents = {
+    0xB6A801EE, 0x8E42, 0x4596, {0x9C, 0xF6, 0x3E, 0xF2, 0x68, 0x38, 0xFC, 0xC2}};
 constexpr DISPID kOnClick = 0xCA;
 constexpr DISPID kOnKeyPress = 0xCF;
 
@@ -133,9 +133,8 @@ TEST(ConnectionPointTest, EventsReachTheSinkInOrderAndKeysComeBack) {
     keyArg.piVal = &key;
     EXPECT_EQ(gadget->m_events.point().fire(kOnKeyPress, {keyArg}), S_OK);
     EXPECT_EQ(key, 'X');
-    EXPECT_EQ(sink->m_events,
-              (std::vector<std::string>{std::to_string(kOnClick) + " 1 2",
-                                        std::to_string(kOnKeyPress) + " &97"}));
+    EXPECT_EQ(sink->m_events, (std::vector<std::string>{std::to_string(kOnClick) + " 1 2",
+                                                        std::to_string(kOnKeyPress) + " &97"}));
 
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
     EXPECT_EQ(sink->referenceCount(), 1u);

@@ -83,17 +83,39 @@ public:
 
     static const lumo::com::DispatchTable<Gadget>& table() {
         static const lumo::com::DispatchTable<Gadget> members({
-            {"Value", kValue, MemberKind::PropertyGet, {}, VT_I4,
+            {"Value",
+             kValue,
+             MemberKind::PropertyGet,
+             {},
+             VT_I4,
              [](Gadget& g, DispatchCall& c) { return g.getValue(c.i4Result()); }},
-            {"Value", kValue, MemberKind::PropertyPut, {{"Value", VT_I4}}, VT_EMPTY,
+            {"Value",
+             kValue,
+             MemberKind::PropertyPut,
+             {{"Value", VT_I4}},
+             VT_EMPTY,
              [](Gadget& g, DispatchCall& c) { return g.putValue(c.i4(0)); }},
-            {"Name", kName, MemberKind::PropertyGet, {}, VT_BSTR,
+            {"Name",
+             kName,
+             MemberKind::PropertyGet,
+             {},
+             VT_BSTR,
              [](Gadget& g, DispatchCall& c) { return g.getName(c.bstrResult()); }},
-            {"Name", kName, MemberKind::PropertyPut, {{"Value", VT_BSTR}}, VT_EMPTY,
+            {"Name",
+             kName,
+             MemberKind::PropertyPut,
+             {{"Value", VT_BSTR}},
+             VT_EMPTY,
              [](Gadget& g, DispatchCall& c) { return g.putName(c.bstr(0)); }},
-            {"Add", kAdd, MemberKind::Method, {{"A", VT_I4}, {"B", VT_I2}}, VT_I4,
+            {"Add",
+             kAdd,
+             MemberKind::Method,
+             {{"A", VT_I4}, {"B", VT_I2}},
+             VT_I4,
              [](Gadget& g, DispatchCall& c) { return g.add(c.i4(0), c.i2(1), c.i4Result()); }},
-            {"Swap", kSwap, MemberKind::Method,
+            {"Swap",
+             kSwap,
+             MemberKind::Method,
              {{"Text", VT_BSTR, ParamDirection::InOut},
               {"Number", VT_I4, ParamDirection::InOut},
               {"Small", VT_I2, ParamDirection::InOut},
@@ -102,33 +124,69 @@ public:
              [](Gadget& g, DispatchCall& c) {
                  return g.swap(c.bstrRef(0), c.i4Ref(1), c.i2Ref(2), c.boolRef(3));
              }},
-            {"Fail", kFail, MemberKind::Method, {{"Message", VT_BSTR}}, VT_BOOL,
+            {"Fail",
+             kFail,
+             MemberKind::Method,
+             {{"Message", VT_BSTR}},
+             VT_BOOL,
              [](Gadget& g, DispatchCall& c) { return g.fail(c.bstr(0), c.boolResult()); }},
-            {"Unexpected", kUnexpected, MemberKind::Method, {}, VT_EMPTY,
+            {"Unexpected",
+             kUnexpected,
+             MemberKind::Method,
+             {},
+             VT_EMPTY,
              [](Gadget& g, DispatchCall&) { return g.unexpected(); }},
-            {"Echo", kEcho, MemberKind::Method, {{"Any", VT_VARIANT}}, VT_VARIANT,
+            {"Echo",
+             kEcho,
+             MemberKind::Method,
+             {{"Any", VT_VARIANT}},
+             VT_VARIANT,
              [](Gadget& g, DispatchCall& c) { return g.echo(c.variant(0), c.variantResult()); }},
             // Declares a string but reads a number: a table fault.
-            {"Broken", kBroken, MemberKind::Method, {{"Text", VT_BSTR}}, VT_EMPTY,
+            {"Broken",
+             kBroken,
+             MemberKind::Method,
+             {{"Text", VT_BSTR}},
+             VT_EMPTY,
              [](Gadget& g, DispatchCall& c) { return g.putValue(c.i4(0)); }},
-            {"Enabled", kEnabled, MemberKind::PropertyGet, {}, VT_BOOL,
+            {"Enabled",
+             kEnabled,
+             MemberKind::PropertyGet,
+             {},
+             VT_BOOL,
              [](Gadget& g, DispatchCall& c) {
                  *c.boolResult() = g.m_enabled;
                  return S_OK;
              }},
-            {"Enabled", kEnabled, MemberKind::PropertyPut, {{"Value", VT_BOOL}}, VT_EMPTY,
+            {"Enabled",
+             kEnabled,
+             MemberKind::PropertyPut,
+             {{"Value", VT_BOOL}},
+             VT_EMPTY,
              [](Gadget& g, DispatchCall& c) {
                  g.m_enabled = c.boolean(0);
                  return S_OK;
              }},
-            {"Partner", kPartner, MemberKind::PropertyGet, {}, VT_DISPATCH,
+            {"Partner",
+             kPartner,
+             MemberKind::PropertyGet,
+             {},
+             VT_DISPATCH,
              [](Gadget& g, DispatchCall& c) { return g.m_partner.copyTo(c.dispatchResult()); }},
-            {"Partner", kPartner, MemberKind::PropertyPutRef, {{"Value", VT_DISPATCH}}, VT_EMPTY,
+            {"Partner",
+             kPartner,
+             MemberKind::PropertyPutRef,
+             {{"Value", VT_DISPATCH}},
+             VT_EMPTY,
              [](Gadget& g, DispatchCall& c) {
                  g.m_partner = lumo::com::ComPtr<IDispatch>(c.dispatch(0));
                  return S_OK;
              }},
-            {"BareFailure", kBareFailure, MemberKind::Method, {}, VT_EMPTY,
+            {"BareFailure",
+             kBareFailure,
+             MemberKind::Method,
+             {},
+             VT_EMPTY,
              [](Gadget&, DispatchCall&) { return E_FAIL; }},
         });
         return members;
@@ -187,8 +245,8 @@ struct Call {
     }
     HRESULT invoke(IDispatch* target, DISPID id, WORD flags, bool withExcep = true) {
         DISPPARAMS params{args.empty() ? nullptr : args.data(),
-                          named.empty() ? nullptr : named.data(),
-                          static_cast<UINT>(args.size()), static_cast<UINT>(named.size())};
+                          named.empty() ? nullptr : named.data(), static_cast<UINT>(args.size()),
+                          static_cast<UINT>(named.size())};
         hr = target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result,
                             withExcep ? &excep : nullptr, &argErr);
         return hr;
@@ -223,9 +281,13 @@ TEST_F(DispatchTableTest, NamesAreFoundWithoutRegardToCase) {
         DISPID id;
     };
     const Case cases[] = {
-        {u"Value", S_OK, kValue}, {u"value", S_OK, kValue}, {u"ADD", S_OK, kAdd},
-        {u"sWaP", S_OK, kSwap},   {u"Missing", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
-        {u"Ad", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN}, {u"Addx", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+        {u"Value", S_OK, kValue},
+        {u"value", S_OK, kValue},
+        {u"ADD", S_OK, kAdd},
+        {u"sWaP", S_OK, kSwap},
+        {u"Missing", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+        {u"Ad", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+        {u"Addx", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
         {u"", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
     };
     for (const Case& c : cases) {
@@ -305,46 +367,69 @@ TEST_F(DispatchTableTest, FailuresOfTheCallItself) {
     const Case cases[] = {
         {"unknown DISPID", [] { return Call({}); }, 77, DISPATCH_METHOD, DISP_E_MEMBERNOTFOUND,
          12345},
-        {"method called as property", [] { return Call({i4(1), i4(2)}); }, kAdd,
-         DISPATCH_PROPERTYGET, DISP_E_MEMBERNOTFOUND, 12345},
-        {"put of a method", [] {
+        {"method called as property",
+         [] {
+             return Call({i4(1), i4(2)});
+         },
+         kAdd, DISPATCH_PROPERTYGET, DISP_E_MEMBERNOTFOUND, 12345},
+        {"put of a method",
+         [] {
              Call c({i4(1)});
              c.named = {DISPID_PROPERTYPUT};
              return c;
-         }, kAdd, DISPATCH_PROPERTYPUT, DISP_E_MEMBERNOTFOUND, 12345},
+         },
+         kAdd, DISPATCH_PROPERTYPUT, DISP_E_MEMBERNOTFOUND, 12345},
         {"property called as method", [] { return Call({}); }, kValue, DISPATCH_METHOD,
          DISP_E_MEMBERNOTFOUND, 12345},
-        {"put by reference without such member", [] {
+        {"put by reference without such member",
+         [] {
              Call c({i4(1)});
              c.named = {DISPID_PROPERTYPUT};
              return c;
-         }, kValue, DISPATCH_PROPERTYPUTREF, DISP_E_MEMBERNOTFOUND, 12345},
-        {"too many arguments", [] { return Call({i4(1), i4(2), i4(3)}); }, kAdd,
-         DISPATCH_METHOD, DISP_E_BADPARAMCOUNT, 12345},
+         },
+         kValue, DISPATCH_PROPERTYPUTREF, DISP_E_MEMBERNOTFOUND, 12345},
+        {"too many arguments",
+         [] {
+             return Call({i4(1), i4(2), i4(3)});
+         },
+         kAdd, DISPATCH_METHOD, DISP_E_BADPARAMCOUNT, 12345},
         {"argument to a getter", [] { return Call({i4(1)}); }, kValue, DISPATCH_PROPERTYGET,
          DISP_E_BADPARAMCOUNT, 12345},
         {"too few arguments", [] { return Call({i4(1)}); }, kAdd, DISPATCH_METHOD,
          DISP_E_PARAMNOTOPTIONAL, 12345},
-        {"argument marked missing", [] {
+        {"argument marked missing",
+         [] {
              VARIANT missing;
              VariantInit(&missing);
              missing.vt = VT_ERROR;
              missing.scode = DISP_E_PARAMNOTFOUND;
              return Call({i4(1), missing});
-         }, kAdd, DISPATCH_METHOD, DISP_E_PARAMNOTOPTIONAL, 0},
+         },
+         kAdd, DISPATCH_METHOD, DISP_E_PARAMNOTOPTIONAL, 0},
         {"put without its named argument", [] { return Call({i4(1)}); }, kValue,
          DISPATCH_PROPERTYPUT, DISP_E_PARAMNOTOPTIONAL, 12345},
-        {"named argument out of range", [] {
+        {"named argument out of range",
+         [] {
              Call c({i4(1), i4(2)});
              c.named = {5};
              return c;
-         }, kAdd, DISPATCH_METHOD, DISP_E_PARAMNOTFOUND, 0},
-        {"text for a number", [] { return Call({text("abc"), i4(2)}); }, kAdd, DISPATCH_METHOD,
-         DISP_E_TYPEMISMATCH, 1},
-        {"second argument mismatched", [] { return Call({i4(1), text("x")}); }, kAdd,
-         DISPATCH_METHOD, DISP_E_TYPEMISMATCH, 0},
-        {"overflow of a 16-bit parameter", [] { return Call({i4(1), i4(40000)}); }, kAdd,
-         DISPATCH_METHOD, DISP_E_OVERFLOW, 0},
+         },
+         kAdd, DISPATCH_METHOD, DISP_E_PARAMNOTFOUND, 0},
+        {"text for a number",
+         [] {
+             return Call({text("abc"), i4(2)});
+         },
+         kAdd, DISPATCH_METHOD, DISP_E_TYPEMISMATCH, 1},
+        {"second argument mismatched",
+         [] {
+             return Call({i4(1), text("x")});
+         },
+         kAdd, DISPATCH_METHOD, DISP_E_TYPEMISMATCH, 0},
+        {"overflow of a 16-bit parameter",
+         [] {
+             return Call({i4(1), i4(40000)});
+         },
+         kAdd, DISPATCH_METHOD, DISP_E_OVERFLOW, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -421,8 +506,8 @@ TEST_F(DispatchTableTest, MemberFailureBecomesAnException) {
          "Engine stopped"},
         {"table fault", kBroken, [] { return std::vector<VARIANT>{text("x")}; }, E_UNEXPECTED,
          "Member table and thunk disagree on parameter 1"},
-        {"failure without error info", kBareFailure, [] { return std::vector<VARIANT>{}; },
-         E_FAIL, "The operation failed (0x80004005)"},
+        {"failure without error info", kBareFailure, [] { return std::vector<VARIANT>{}; }, E_FAIL,
+         "The operation failed (0x80004005)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -464,13 +549,13 @@ TEST_F(DispatchTableTest, ResultMayBeIgnored) {
     VARIANT args[] = {text("x")};
     DISPPARAMS params{args, nullptr, 1, 0};
     EXCEPINFO excep{};
-    EXPECT_EQ(dispatch()->Invoke(kFail, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &excep,
-                                 nullptr),
-              DISP_E_EXCEPTION);
+    EXPECT_EQ(
+        dispatch()->Invoke(kFail, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &excep, nullptr),
+        DISP_E_EXCEPTION);
     lumo::com::clearExcepInfo(&excep);
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(dispatch()->Invoke(kName, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr,
-                                 nullptr, nullptr),
+    EXPECT_EQ(dispatch()->Invoke(kName, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr,
+                                 nullptr),
               S_OK);
     VariantClear(&args[0]);
 }

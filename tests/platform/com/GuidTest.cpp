@@ -12,8 +12,8 @@ using lumo::com::parseGuid;
 using lumo::com::tryParseGuid;
 
 TEST(GuidTest, FormatsUpperCaseBraced) {
-    const GUID libid = {0x75A1B333, 0x5B25, 0x4450,
-                        {0x93, 0xEF, 0x46, 0xA9, 0x51, 0xCD, 0xAD, 0x6B}};
+    const GUID libid = {
+        0x75A1B333, 0x5B25, 0x4450, {0x93, 0xEF, 0x46, 0xA9, 0x51, 0xCD, 0xAD, 0x6B}};
     EXPECT_EQ(guidToString(libid), "{75A1B333-5B25-4450-93EF-46A951CDAD6B}");
     EXPECT_EQ(guidToString(GUID_NULL), "{00000000-0000-0000-0000-000000000000}");
 }
@@ -62,18 +62,18 @@ TEST(GuidTest, RejectsMalformedText) {
     const char* texts[] = {
         "",
         "{}",
-        "E9A5302A-F08E-4929-9717-79CDC84F2490",      // no braces
-        "{E9A5302A-F08E-4929-9717-79CDC84F2490",     // no closing brace
-        "(E9A5302A-F08E-4929-9717-79CDC84F2490)",    // wrong brackets
-        "{E9A5302A-F08E-4929-9717-79CDC84F249}",     // a digit short
-        "{E9A5302A-F08E-4929-9717-79CDC84F24900}",   // a digit too many
-        "{E9A5302AF-08E-4929-9717-79CDC84F2490}",    // hyphen moved
-        "{E9A5302A F08E-4929-9717-79CDC84F2490}",    // blank for hyphen
-        "{G9A5302A-F08E-4929-9717-79CDC84F2490}",    // not hex
-        "{E9A5302A-F08E-4929-9717-79CDC84F249 }",    // blank inside
-        " {E9A5302A-F08E-4929-9717-79CDC84F2490}",   // leading blank
-        "{+9A5302A-F08E-4929-9717-79CDC84F2490}",    // sign
-        "{E9A5302A-F08E-4929-9717-79CDC84F2490}x",   // trailing garbage
+        "E9A5302A-F08E-4929-9717-79CDC84F2490",     // no braces
+        "{E9A5302A-F08E-4929-9717-79CDC84F2490",    // no closing brace
+        "(E9A5302A-F08E-4929-9717-79CDC84F2490)",   // wrong brackets
+        "{E9A5302A-F08E-4929-9717-79CDC84F249}",    // a digit short
+        "{E9A5302A-F08E-4929-9717-79CDC84F24900}",  // a digit too many
+        "{E9A5302AF-08E-4929-9717-79CDC84F2490}",   // hyphen moved
+        "{E9A5302A F08E-4929-9717-79CDC84F2490}",   // blank for hyphen
+        "{G9A5302A-F08E-4929-9717-79CDC84F2490}",   // not hex
+        "{E9A5302A-F08E-4929-9717-79CDC84F249 }",   // blank inside
+        " {E9A5302A-F08E-4929-9717-79CDC84F2490}",  // leading blank
+        "{+9A5302A-F08E-4929-9717-79CDC84F2490}",   // sign
+        "{E9A5302A-F08E-4929-9717-79CDC84F2490}x",  // trailing garbage
     };
     for (const char* text : texts) {
         SCOPED_TRACE(text);

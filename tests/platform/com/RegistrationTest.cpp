@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 
@@ -100,22 +99,22 @@ TEST_F(RegistrationTest, ServerRegistersIsCreatedByProgIdAndUnregisters) {
         DISPPARAMS params{args, nullptr, 2, 0};
         VARIANT result;
         VariantInit(&result);
-        ASSERT_EQ(calculator->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result,
-                                     nullptr, nullptr),
+        ASSERT_EQ(calculator->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr,
+                                     nullptr),
                   S_OK);
         EXPECT_EQ(result.lVal, 42);
 
         // A failure inside the library reaches this side with its description.
         args[1].lVal = 0x7FFFFFFF;
         EXCEPINFO excep{};
-        EXPECT_EQ(calculator->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result,
-                                     &excep, nullptr),
+        EXPECT_EQ(calculator->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &excep,
+                                     nullptr),
                   DISP_E_EXCEPTION);
         EXPECT_EQ(excep.scode, DISP_E_OVERFLOW);
         EXPECT_EQ(lumo::com::bstrToUtf8(excep.bstrDescription), "The sum does not fit 32 bits");
         lumo::com::clearExcepInfo(&excep);
-        EXPECT_EQ(calculator->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result,
-                                     nullptr, nullptr),
+        EXPECT_EQ(calculator->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr,
+                                     nullptr),
                   DISP_E_OVERFLOW);
         EXPECT_EQ(lumo::com::takeErrorDescription(), "The sum does not fit 32 bits");
 
@@ -123,10 +122,12 @@ TEST_F(RegistrationTest, ServerRegistersIsCreatedByProgIdAndUnregisters) {
         const long bstrs = lumo::com::liveBstrCount();
         const long badFrees = lumo::com::badFreeCount();
         DISPPARAMS none{nullptr, nullptr, 0, 0};
-        ASSERT_EQ(calculator->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result,
-                                     nullptr, nullptr),
+        ASSERT_EQ(calculator->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                     nullptr),
                   S_OK);
-        EXPECT_EQ(lumo::com::bstrToUtf8(result.bstrVal), "Gr\xC3\xBC\xC3\x9F" "e");
+        EXPECT_EQ(lumo::com::bstrToUtf8(result.bstrVal),
+                  "Gr\xC3\xBC\xC3\x9F"
+                  "e");
         EXPECT_EQ(lumo::com::liveBstrCount(), bstrs + 1);
         VariantClear(&result);
         EXPECT_EQ(lumo::com::liveBstrCount(), bstrs);
@@ -137,8 +138,8 @@ TEST_F(RegistrationTest, ServerRegistersIsCreatedByProgIdAndUnregisters) {
     }
 
     // The throwing form gives the same object.
-    auto again = lumo::com::createInstance<IDispatch>(
-        lumo::com::clsidFromProgId("LumoTest.Calculator"));
+    auto again =
+        lumo::com::createInstance<IDispatch>(lumo::com::clsidFromProgId("LumoTest.Calculator"));
     EXPECT_TRUE(again);
     again.reset();
 
@@ -184,9 +185,10 @@ TEST_F(RegistrationTest, CreationFailuresNameWhatIsWrong) {
     const Case cases[] = {
         {"class not registered", "", REGDB_E_CLASSNOTREG, {clsidText, "not registered"}},
         {"library file missing", missing, CO_E_DLLNOTFOUND, {missing, clsidText}},
-        {"file is no library", notALibrary, CO_E_ERRORINDLL,
-         {notALibrary, "invalid ELF header"}},
-        {"library without the export", kNoExports, CO_E_ERRORINDLL,
+        {"file is no library", notALibrary, CO_E_ERRORINDLL, {notALibrary, "invalid ELF header"}},
+        {"library without the export",
+         kNoExports,
+         CO_E_ERRORINDLL,
          {kNoExports, "DllGetClassObject"}},
     };
     for (const Case& c : cases) {
@@ -212,8 +214,7 @@ TEST_F(RegistrationTest, ClassTheLibraryDoesNotServe) {
     void* object = nullptr;
     EXPECT_EQ(CoCreateInstance(stranger, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &object),
               CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_NE(lumo::com::takeErrorDescription().find("does not provide class"),
-              std::string::npos);
+    EXPECT_NE(lumo::com::takeErrorDescription().find("does not provide class"), std::string::npos);
     // An interface the object lacks.
     EXPECT_EQ(CoCreateInstance(CLSID_Calculator, nullptr, CLSCTX_INPROC_SERVER,
                                IID_IConnectionPointContainer, &object),
@@ -225,20 +226,20 @@ TEST_F(RegistrationTest, ArgumentRules) {
     registerPath(kServer);
     IUnknown* outer = reinterpret_cast<IUnknown*>(0x1);
     void* object = nullptr;
-    EXPECT_EQ(CoCreateInstance(CLSID_Calculator, outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               &object),
-              CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(CoCreateInstance(CLSID_Calculator, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                               &object),
-              REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(CoCreateInstance(CLSID_Calculator, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               nullptr),
-              E_POINTER);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_Calculator, outer, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+        CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_Calculator, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown, &object),
+        REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_Calculator, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
+        E_POINTER);
 
     // The class factory itself.
     IClassFactory* factory = nullptr;
-    ASSERT_EQ(CoGetClassObject(CLSID_Calculator, CLSCTX_INPROC_SERVER, nullptr,
-                               IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+    ASSERT_EQ(CoGetClassObject(CLSID_Calculator, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                               reinterpret_cast<void**>(&factory)),
               S_OK);
     EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
@@ -258,7 +259,8 @@ TEST_F(RegistrationTest, ProgIdLookupFailures) {
 }
 
 TEST_F(RegistrationTest, ModulePathOfTheProgramAndOfALibrary) {
-    const auto self = lumo::com::modulePathOf(reinterpret_cast<const void*>(&entryPoint<void (*)()>));
+    const auto self =
+        lumo::com::modulePathOf(reinterpret_cast<const void*>(&entryPoint<void (*)()>));
     EXPECT_EQ(self, std::filesystem::read_symlink("/proc/self/exe"));
     const auto registerServer = entryPoint<DllRegisterServerFunction>("DllRegisterServer");
     EXPECT_EQ(lumo::com::modulePathOf(reinterpret_cast<const void*>(registerServer)),

@@ -3,6 +3,7 @@
 // DllUnregisterServer fail the way a real server reports a failure.
 #include <cstdlib>
 
+#include "TestServerIds.h"
 #include "platform/com/ComError.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/DispatchTable.h"
@@ -10,7 +11,6 @@
 #include "platform/com/ObjectFactory.h"
 #include "platform/com/Registration.h"
 #include "platform/com/ServerExports.h"
-#include "TestServerIds.h"
 
 namespace {
 
@@ -29,16 +29,28 @@ public:
         });
     }
     HRESULT greeting(BSTR* result) {
-        return lumo::com::guarded([&] { *result = lumo::com::allocBstr(std::string_view("Gr\xC3\xBC\xC3\x9F" "e")); });
+        return lumo::com::guarded([&] {
+            *result =
+                lumo::com::allocBstr(std::string_view("Gr\xC3\xBC\xC3\x9F"
+                                                      "e"));
+        });
     }
 
     static const lumo::com::DispatchTable<Calculator>& table() {
         static const lumo::com::DispatchTable<Calculator> members({
-            {"Add", 1, MemberKind::Method, {{"A", VT_I4}, {"B", VT_I4}}, VT_I4,
+            {"Add",
+             1,
+             MemberKind::Method,
+             {{"A", VT_I4}, {"B", VT_I4}},
+             VT_I4,
              [](Calculator& self, DispatchCall& call) {
                  return self.add(call.i4(0), call.i4(1), call.i4Result());
              }},
-            {"Greeting", 2, MemberKind::PropertyGet, {}, VT_BSTR,
+            {"Greeting",
+             2,
+             MemberKind::PropertyGet,
+             {},
+             VT_BSTR,
              [](Calculator& self, DispatchCall& call) { return self.greeting(call.bstrResult()); }},
         });
         return members;
@@ -73,9 +85,8 @@ HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     *ppv = nullptr;
     if (rclsid != lumo::com::test::CLSID_Calculator) return CLASS_E_CLASSNOTAVAILABLE;
     return lumo::com::guarded([&] {
-        auto factory = lumo::com::makeObject<lumo::com::ObjectFactory>([] {
-            return lumo::com::ComPtr<IUnknown>(lumo::com::makeObject<Calculator>());
-        });
+        auto factory = lumo::com::makeObject<lumo::com::ObjectFactory>(
+            [] { return lumo::com::ComPtr<IUnknown>(lumo::com::makeObject<Calculator>()); });
         return factory->QueryInterface(riid, ppv);
     });
 }

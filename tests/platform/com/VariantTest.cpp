@@ -64,13 +64,20 @@ VARIANT ofType(VARTYPE vt) {
 // Integer value of an integer or boolean variant, or the text of a string variant.
 std::string describe(const VARIANT& v) {
     switch (v.vt) {
-        case VT_I2: return "I2:" + std::to_string(v.iVal);
-        case VT_I4: return "I4:" + std::to_string(v.lVal);
-        case VT_UI1: return "UI1:" + std::to_string(v.bVal);
-        case VT_BOOL: return "BOOL:" + std::to_string(v.boolVal);
-        case VT_BSTR: return "BSTR:" + lumo::com::bstrToUtf8(v.bstrVal);
-        case VT_EMPTY: return "EMPTY";
-        default: return "vt " + std::to_string(v.vt);
+        case VT_I2:
+            return "I2:" + std::to_string(v.iVal);
+        case VT_I4:
+            return "I4:" + std::to_string(v.lVal);
+        case VT_UI1:
+            return "UI1:" + std::to_string(v.bVal);
+        case VT_BOOL:
+            return "BOOL:" + std::to_string(v.boolVal);
+        case VT_BSTR:
+            return "BSTR:" + lumo::com::bstrToUtf8(v.bstrVal);
+        case VT_EMPTY:
+            return "EMPTY";
+        default:
+            return "vt " + std::to_string(v.vt);
     }
 }
 
@@ -142,8 +149,8 @@ TEST_F(VariantTest, ChangeTypeTable) {
         {"text top of I4", [] { return text("2147483647"); }, VT_I4, 0, S_OK, "I4:2147483647"},
         {"text above I4", [] { return text("2147483648"); }, VT_I4, 0, DISP_E_OVERFLOW, nullptr},
         {"text above I2", [] { return text("40000"); }, VT_I2, 0, DISP_E_OVERFLOW, nullptr},
-        {"huge text", [] { return text("99999999999999999999999999"); }, VT_I4, 0,
-         DISP_E_OVERFLOW, nullptr},
+        {"huge text", [] { return text("99999999999999999999999999"); }, VT_I4, 0, DISP_E_OVERFLOW,
+         nullptr},
         {"half rounds to even down", [] { return text("2.5"); }, VT_I4, 0, S_OK, "I4:2"},
         {"half rounds to even up", [] { return text("3.5"); }, VT_I4, 0, S_OK, "I4:4"},
         {"trailing garbage", [] { return text("12abc"); }, VT_I4, 0, DISP_E_TYPEMISMATCH, nullptr},
