@@ -26,6 +26,7 @@
 #include "app/DatabaseError.h"
 #include "app/IncrementalLookup.h"
 #include "app/KestrelSkin.h"
+#include "app/PhotoView.h"
 #include "app/Login.h"
 #include "app/SearchStatements.h"
 #include "app/Setting.h"
@@ -104,7 +105,7 @@ TfrmMain::TfrmMain(const ControlFactory& createControl, QWidget* parent)
     setCentralWidget(central);
     bindDetail();
 
-    const int widths[] = {80, 130, 90, 170, 110, 170, 100, 100, 120};
+    const int widths[] = {74, 124, 104, 190, 128, 196, 100, 100, 120};
     for (int i = 0; i < 9; ++i) dbUser->setColumnWidth(i, widths[i]);
 
     // The window's design client size, centred on the desktop.
@@ -224,7 +225,7 @@ void TfrmMain::buildDetail() {
 
     gbPhoto = new QGroupBox(QStringLiteral("Photo"), gbDetail);
     gbPhoto->setObjectName(QStringLiteral("gbPhoto"));
-    imgPhoto = new QLabel(gbPhoto);
+    imgPhoto = new PhotoView(gbPhoto);
     imgPhoto->setObjectName(QStringLiteral("imgPhoto"));
     imgPhoto->setFixedSize(kPhotoSize, kPhotoSize);
     imgPhoto->setAlignment(Qt::AlignCenter);
@@ -273,11 +274,11 @@ void TfrmMain::buildDetail() {
     grid->addWidget(lblRemark1, 2, 2);
     grid->addWidget(dbedtRemark1, 2, 3);
     grid->addWidget(lblAddress, 3, 0);
-    grid->addWidget(dbedtAdd, 3, 1, 2, 1);
+    grid->addWidget(dbedtAdd, 3, 1, 2, 1, Qt::AlignTop);
     grid->addWidget(lblRemark2, 3, 2);
     grid->addWidget(dbedtRemark2, 3, 3);
     grid->addWidget(lblRemark3, 4, 2);
-    grid->addWidget(dbedtRemark3, 4, 3);
+    grid->addWidget(dbedtRemark3, 4, 3, Qt::AlignTop);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -407,6 +408,12 @@ void TfrmMain::applyLanguage(const LanguageTable& table) {
     QStringList captions;
     for (int n = 1; n <= 9; ++n) captions << table.text(n);
     m_gridModel->setCaptions(captions);
+    // Columns grow to show their whole caption in every language.
+    const QFontMetrics metrics(dbUser->horizontalHeader()->font());
+    for (int column = 0; column < captions.size(); ++column) {
+        const int needed = metrics.horizontalAdvance(captions[column]) + 28;
+        if (dbUser->columnWidth(column) < needed) dbUser->setColumnWidth(column, needed);
+    }
     tbtnPassword1->setText(table.text(44));
     tbtnLanguage1->setText(table.text(43));
 }

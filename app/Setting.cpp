@@ -1,12 +1,14 @@
 #include "app/Setting.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/CommonPF.h"
 #include "app/KestrelSkin.h"
 #include "app/Login.h"
 #include "app/SkinnedMessageBox.h"
@@ -53,10 +55,24 @@ void TfrmSetting::showEvent(QShowEvent* event) {
     // Centred on the main window, which owns the login dialog that owns this one.
     if (QWidget* main = m_owner ? m_owner->parentWidget() : nullptr; main && main->isVisible())
         move(main->geometry().center() - rect().center());
-    FormShow();
+    guarded(this, [this] { FormShow(); });
 }
 
-void TfrmSetting::FormShow() { readFolder(programFolder()); }
+void TfrmSetting::FormShow() {
+    readFolder(programFolder());
+    // The language in use starts out selected, so Select alone keeps it.
+    QString current;
+    {
+        SettingsSession settings;
+        current = QString::fromStdString(ReadSetting(kSettingsSection, kLanguageValue, kMissingSetting));
+    }
+    for (int row = 0; row < FileList->count(); ++row) {
+        if (QFileInfo(FileList->item(row)->data(kPathRole).toString()) == QFileInfo(current)) {
+            FileList->setCurrentRow(row);
+            break;
+        }
+    }
+}
 
 void TfrmSetting::readFolder(const QString& folder) {
     m_folder = folder;
