@@ -46,7 +46,9 @@ constexpr int kMinFontSize = 1;
 constexpr int kMaxFontSize = 144;
 
 struct LanguageState {
-    std::unique_ptr<ini::MemIniFile> current;
+    // Shared so that a translation in progress keeps its file even when code run by a text
+    // change opens another one.
+    std::shared_ptr<const ini::MemIniFile> current;
     FontOptions font;
 };
 
@@ -393,12 +395,12 @@ private:
     std::string m_section;
 };
 
-void translateOpenForms(const ini::MemIniFile& file) {
+void translateOpenForms(std::shared_ptr<const ini::MemIniFile> file) {
     // Guarded: a text change may run code that closes a form while the others wait.
     std::vector<QPointer<QWidget>> forms;
     for (QWidget* form : openForms()) forms.emplace_back(form);
     for (const QPointer<QWidget>& form : forms) {
-        if (form) translateComponent(*form, file, form->objectName().toStdString());
+        if (form) translateComponent(*form, *file, form->objectName().toStdString());
     }
 }
 
@@ -480,11 +482,11 @@ bool loadLocaleLanguage(std::uint32_t localeId, const LocaleEnvironment& environ
             s.font = readFontOptions(*file, s.font);
             return file;
         };
-        std::unique_ptr<ini::MemIniFile> file = search(localeId);
+        std::shared_ptr<const ini::MemIniFile> file = search(localeId);
         if (!file) file = search(kUsEnglish);
         if (!file) return false;
-        s.current = std::move(file);
-        translateOpenForms(*s.current);
+        s.current = file;
+        translateOpenForms(std::move(file));
         return true;
     } catch (...) {
         return false;
@@ -501,10 +503,10 @@ bool loadLanguageFile(const std::filesystem::path& path) {
     if (!isRegularFile(path)) return false;
     try {
         LanguageState& s = state();
-        auto file = std::make_unique<ini::MemIniFile>(path);
+        auto file = std::make_shared<const ini::MemIniFile>(path);
         s.font = readFontOptions(*file, FontOptions{});
-        s.current = std::move(file);
-        translateOpenForms(*s.current);
+        s.current = file;
+        translateOpenForms(std::move(file));
         return true;
     } catch (...) {
         return false;
@@ -573,9 +575,11 @@ bool applyLanguageCharset(QWidget& widget) {
 }
 
 std::uint8_t fontCharSet(const QWidget& widget) {
+    // Follows the font's own inheritance, which stops at windows.
     for (const QWidget* w = &widget; w; w = w->parentWidget()) {
         const QVariant value = w->property(kCharSetProperty);
         if (value.isValid()) return static_cast<std::uint8_t>(value.toInt() & 0xFF);
+        if (w->isWindow() || w->testAttribute(Qt::WA_SetFont)) break;
     }
     return kDefaultCharSet;
 }

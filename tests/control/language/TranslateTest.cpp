@@ -307,5 +307,40 @@ TEST_F(TranslateTest, ADialogComponentIsOneComponent) {
     EXPECT_EQ(inner->text(), before);
 }
 
+TEST_F(TranslateTest, LoadStartedByATextChangeDuringTranslation) {
+    QWidget form;
+    form.setObjectName("FMTest");
+    auto* action = Fixture::named(new QAction("a", &form), "actFirst");
+    auto* label = Fixture::named(new QLabel("l", &form), "lblLast");
+    const auto second = file("lumo.second", "[FMTest]\nFMTest.lblLast.Caption=from second\n");
+    bool nested = false;
+    QObject::connect(action, &QAction::changed, [&] {
+        if (nested) return;
+        nested = true;
+        EXPECT_TRUE(loadLanguageFile(second));
+    });
+    registerForm(&form);
+    const bool loaded = loadLanguageFile(file(
+        "lumo.first", "[FMTest]\nFMTest.actFirst.Caption=x\nFMTest.lblLast.Caption=from first\n"));
+    unregisterForm(&form);
+    EXPECT_TRUE(loaded);
+    EXPECT_TRUE(nested);
+    // The outer load finished with its own file; the nested one stays current.
+    EXPECT_EQ(label->text(), "from first");
+    EXPECT_EQ(currentLanguageFile()->fileName(), second);
+}
+
+TEST_F(TranslateTest, CharSetStopsAtWindowsAndOwnFonts) {
+    QWidget form;
+    setFontCharSet(form, 134);
+    QWidget child(&form);
+    QWidget ownFont(&form);
+    ownFont.setFont(QFont("DejaVu Sans", 12));
+    QWidget dialog(&form, Qt::Dialog);
+    EXPECT_EQ(fontCharSet(child), 134);
+    EXPECT_EQ(fontCharSet(ownFont), 1);
+    EXPECT_EQ(fontCharSet(dialog), 1);
+}
+
 }  // namespace
 }  // namespace lumo::language
