@@ -514,7 +514,7 @@ bool loadLanguageFile(const std::filesystem::path& path) {
 }
 
 void translateComponent(QWidget& form, const ini::MemIniFile& file, std::string_view section) {
-    const FontOptions& options = fontOptions();
+    const FontOptions options = fontOptions();  // a copy: texts set below may start a load
     applyFormFont(form, options);
 
     // The form's caption is its window title, also for the control's own form, which is no
