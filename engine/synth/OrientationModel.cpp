@@ -45,7 +45,7 @@ void OrientationModel::place(SynthRandom& random)
     const double cx = w / 2;
     switch (m_class) {
     case FingerClass::Arch:
-        m_archHeight = random.uniform(0.15, 0.30) * h;
+        m_archHeight = random.uniform(0.25, 0.45) * h;
         break;
     case FingerClass::TentedArch: {
         const SingularPoint core{cx + random.uniform(-0.05, 0.05) * w, random.uniform(0.38, 0.48) * h, true};
@@ -83,9 +83,9 @@ double OrientationModel::orientation(double x, double y) const
     if (m_class == FingerClass::Arch) {
         // Ridges y = y0 - a(y0) * exp(-(x - cx)^2 / (2 s^2)): arched in the upper part, flat
         // towards the crease.
-        const double s = m_width * 0.22;
+        const double s = m_width * 0.18;
         const double dx = x - m_width / 2.0;
-        const double fade = std::clamp(1.0 - y / (m_height * 0.95), 0.0, 1.0);
+        const double fade = std::clamp(1.1 - y / (m_height * 0.8), 0.0, 1.0);
         const double slope = m_archHeight * fade * dx / (s * s) * std::exp(-dx * dx / (2 * s * s));
         theta += std::atan(slope);
     } else {
