@@ -31,6 +31,14 @@ constexpr const char* kUsage =
     "statements: get NAME | put NAME VALUE | call NAME [ARG ...]\n"
     "without statements, they are read from standard input, one per line\n";
 
+// Standard error belongs to lumoctl's own lines (box:, error, lumoctl:), which scripts read:
+// Qt's chatter (debug, info, warnings such as a missing runtime folder) stays out of it, its
+// critical and fatal messages are kept.
+void qtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << "qt: " << message.toStdString() << std::endl;
+}
+
 int usage(const std::string& message) {
     std::cerr << "lumoctl: " << message << '\n' << kUsage;
     return 2;
@@ -85,6 +93,7 @@ int main(int argc, char** argv) {
     // No display unless one is asked for; a platform the caller chose is kept.
     if (!display && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Qt sees only the program name, so that statements are never taken for Qt options.
+    qInstallMessageHandler(qtMessages);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
