@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <exception>
 #include <filesystem>
-#include <map>
 #include <new>
 #include <utility>
 
@@ -75,8 +74,13 @@ TLumoMain::TLumoMain(std::shared_ptr<engine::IFPEngine> engine,
     if (!QApplication::instance())
         throw ComError(E_UNEXPECTED, "The host has no QApplication: create it before the control");
     m_form = new LumoForm();
-    ActiveFormCreate();
-    Initialize();
+    try {
+        ActiveFormCreate();
+        Initialize();
+    } catch (...) {
+        delete m_form.data();
+        throw;
+    }
 }
 
 TLumoMain::~TLumoMain() {
@@ -97,8 +101,13 @@ void TLumoMain::ActiveFormCreate() {
     m_verHint.clear();
     m_autoRegister = false;
 
-    m_engine->setEnrollCount(4);
-    m_engine->setFPEngineVersion("9");
+    try {
+        m_engine->setEnrollCount(4);
+        m_engine->setFPEngineVersion("9");
+    } catch (const std::exception& e) {
+        // Reported like any error of a form's creation handler; the control still comes up.
+        showError(e.what());
+    }
 
     m_systemDirectory = win::systemDirectory();
     if (m_systemDirectory.empty() || m_systemDirectory.back() != '/') m_systemDirectory += '/';
@@ -106,9 +115,8 @@ void TLumoMain::ActiveFormCreate() {
     VARIANT_BOOL loaded = VARIANT_FALSE;
     Bstr name("lumo.en");
     if (FAILED(SetLanguageFile(name.get(), &loaded))) {
-        // A creation error is reported like any uncaught error of a form handler. The
-        // remaining steps still run, so that a bad language file cannot leave the control
-        // with an unusable finger status or card key.
+        // Reported the same way. The remaining steps still run, so that a bad language file
+        // cannot leave the control with an unusable finger status or card key.
         showError(com::takeErrorDescription());
     }
 

@@ -70,6 +70,19 @@ TEST(CreationTest, CreationSetsEngineSettingsAndStartsNothing) {
     EXPECT_FALSE(f.engine->active);
 }
 
+TEST(CreationTest, AnEngineErrorDuringCreationIsShownAndTheControlStillComesUp) {
+    lumo::test::ensureApplication();
+    auto engine = std::make_shared<ScriptedEngine>();
+    engine->willThrow("setEnrollCount", "engine busy");
+    auto boxes = std::make_shared<lumo::test::RecordingPresenter>();
+    auto control = lumo::com::makeObject<TLumoMain>(engine, boxes);
+    EXPECT_EQ(boxes->texts(), (std::vector<std::string>{"engine busy"}));
+    BSTR s = nullptr;
+    ASSERT_EQ(control->get_CheckFinger(&s), S_OK);
+    EXPECT_EQ(str(s), "0000000000");
+    EXPECT_FALSE(engine->active);
+}
+
 TEST(CreationTest, ControlWithoutSinkHasNoEventConnection) {
     Fresh f;
     EXPECT_FALSE(f.control->hasEventSink());
