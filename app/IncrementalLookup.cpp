@@ -15,6 +15,9 @@ LookupCompletion IncrementalLookup::evaluate(UserStore& store, const QString& bo
                                              int lastKey) {
     LookupCompletion result;
     if (mode != SearchUserId && mode != SearchName) return result;
+    // An empty box stays empty: every row "starts with" the empty text, and clearing the box
+    // (Reset, or deleting everything) must not fill it with the first person.
+    if (boxText.isEmpty()) return result;
     const QString t = doubleQuotes(boxText);
     const QString column = lookupColumn(mode);
     Dataset& query = store.getQry(lookupStatement(boxText, mode));

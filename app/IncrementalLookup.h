@@ -5,7 +5,8 @@
 // row's user identifier or name. The lookup applies when found starts with t (quotes doubled,
 // letter case significant) and the last key was not Backspace, or when found equals t
 // without blanks. It completes the box only when the box is shorter than found: the box then
-// shows found with the completed part selected, and the browsed set moves to found.
+// shows found with the completed part selected, and the browsed set moves to found. An empty
+// box never completes.
 // Database errors propagate (DatabaseError). GUI thread only.
 #pragma once
 

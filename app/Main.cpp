@@ -71,7 +71,7 @@ QPlainTextEdit* memoBox(QWidget* parent, const char* name) {
     box->setObjectName(QString::fromLatin1(name));
     box->setTabChangesFocus(true);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    box->setFixedHeight(46);
+    box->setFixedHeight(48);
     return box;
 }
 
@@ -274,13 +274,16 @@ void TfrmMain::buildDetail() {
     grid->addWidget(lblRemark1, 2, 2);
     grid->addWidget(dbedtRemark1, 2, 3);
     grid->addWidget(lblAddress, 3, 0);
-    grid->addWidget(dbedtAdd, 3, 1, 2, 1, Qt::AlignTop);
+    grid->addWidget(dbedtAdd, 3, 1, 2, 1);
     grid->addWidget(lblRemark2, 3, 2);
     grid->addWidget(dbedtRemark2, 3, 3);
     grid->addWidget(lblRemark3, 4, 2);
-    grid->addWidget(dbedtRemark3, 4, 3, Qt::AlignTop);
+    grid->addWidget(dbedtRemark3, 4, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
+    // The address box fills the two rows beside Remark 2 and Remark 3.
+    dbedtRemark2->ensurePolished();
+    dbedtAdd->setFixedHeight(dbedtRemark2->sizeHint().height() + grid->verticalSpacing() + 48);
 
     auto* side = new QVBoxLayout;
     side->setSpacing(4);

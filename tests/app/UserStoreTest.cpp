@@ -159,6 +159,7 @@ TEST_F(UserStoreTest, LookupCompletesAsTyped) {
         {"Ch", 2, 'h', true, "Chen Wei", 2, 6},
         {"1", 0, '1', false, "", 0, 0},      // no lookup in mode 0
         {"9", 1, '9', false, "", 0, 0},
+        {"", 1, 'x', false, "", 0, 0},       // a cleared box stays empty
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
