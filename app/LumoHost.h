@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <stdexcept>
+#include <string>
 
 #include "app/Language.h"
 
@@ -31,6 +32,29 @@ public:
     virtual bool GetVerTemplate() = 0;
     virtual QString VerifyTemplate() = 0;
     virtual bool MatchFinger(const QString& regTemplate, const QString& verTemplate) = 0;
+
+    // The finger status the next enrollment dialog starts from (the card enrollment resets it).
+    virtual void setCheckFinger(const QString&) { notOffered("CheckFinger"); }
+    // Card members: keys as six digit values, results as the control's result codes.
+    virtual bool Set6FPCardKey(int, int, int, int, int, int) { return notOffered("Set6FPCardKey"); }
+    virtual bool SetNew6FPCardKey(int, int, int, int, int, int) { return notOffered("SetNew6FPCardKey"); }
+    virtual int WriteTemplateToCard(const QString&, int, bool, bool) { return notOffered("WriteTemplateToCard"); }
+    // Sets regTemplate and userId from the card (empty and 0 unless the result is 0).
+    virtual int ReadTemplateFromCard(QString&, int&, bool) { return notOffered("ReadTemplateFromCard"); }
+    virtual int EmptyMFCard(bool) { return notOffered("EmptyMFCard"); }
+    // Identification buffer of the control.
+    virtual int CreateBuffer() { return notOffered("CreateBuffer"); }
+    virtual int AddRegTemplateToBuffer(int, int, const QString&) { return notOffered("AddRegTemplateToBuffer"); }
+    virtual int IdentificationTemplateFromBuffer(int, const QString&) {
+        return notOffered("IdentificationTemplateFromBuffer");
+    }
+    virtual void FreeBuffer(int) { notOffered("FreeBuffer"); }
+
+protected:
+    // Members a host does not offer fail like a failing member.
+    [[noreturn]] static int notOffered(const char* member) {
+        throw LumoHostError(std::string("The fingerprint control host does not offer ") + member);
+    }
 };
 
 }  // namespace lumo::app

@@ -30,6 +30,17 @@ public:
     bool GetVerTemplate() override;
     QString VerifyTemplate() override;
     bool MatchFinger(const QString& regTemplate, const QString& verTemplate) override;
+    void setCheckFinger(const QString& value) override;
+    bool Set6FPCardKey(int key1, int key2, int key3, int key4, int key5, int key6) override;
+    bool SetNew6FPCardKey(int key1, int key2, int key3, int key4, int key5, int key6) override;
+    int WriteTemplateToCard(const QString& regTemplate, int userId, bool changePwd,
+                            bool extUserIdFmt) override;
+    int ReadTemplateFromCard(QString& regTemplate, int& userId, bool extUserIdFmt) override;
+    int EmptyMFCard(bool extUserIdFmt) override;
+    int CreateBuffer() override;
+    int AddRegTemplateToBuffer(int handle, int id, const QString& regTemplate) override;
+    int IdentificationTemplateFromBuffer(int handle, const QString& verTemplate) override;
+    void FreeBuffer(int handle) override;
 
 private:
     void putProperty(DISPID id, VARIANT value);
