@@ -216,17 +216,21 @@ FeatureSet ridgeMinutiae(const std::vector<float>& ridges, int width, int height
                 angles[b] = std::atan2(end.second - c.y, end.first - c.x);
             }
             if (shortBranch) continue;
-            // The two branches run close together; the stem leaves the other way.
+            // The two branches run close together; the stem leaves the other way. A fork points
+            // from the fork along its stem, away from the branches (the direction of the valley
+            // ending between the branches): halfway between the stem and the reversed bisector
+            // of the branches, which steadies it against a bent stem.
             auto gap = [&](int a, int b) {
                 double d = std::fabs(angles[a] - angles[b]);
                 return std::min(d, 2 * std::numbers::pi - d);
             };
-            int a = 0, b = 1;
-            if (gap(0, 2) < gap(a, b)) a = 0, b = 2;
-            if (gap(1, 2) < gap(a, b)) a = 1, b = 2;
-            const double dx = std::cos(angles[a]) + std::cos(angles[b]);
-            const double dy = std::sin(angles[a]) + std::sin(angles[b]);
-            m.angle = imageAngle(dx, dy);
+            int a = 0, b = 1, stem = 2;
+            if (gap(0, 2) < gap(a, b)) a = 0, b = 2, stem = 1;
+            if (gap(1, 2) < gap(a, b)) a = 1, b = 2, stem = 0;
+            const double bx = std::cos(angles[a]) + std::cos(angles[b]);
+            const double by = std::sin(angles[a]) + std::sin(angles[b]);
+            const double bl = std::max(1e-9, std::hypot(bx, by));
+            m.angle = imageAngle(std::cos(angles[stem]) - bx / bl, std::sin(angles[stem]) - by / bl);
         }
         out.minutiae.push_back(m);
     }

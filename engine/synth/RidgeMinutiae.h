@@ -1,5 +1,7 @@
 // Ground-truth minutiae of a clean synthetic ridge field: thinning, ends and forks of the
 // thinned ridges, removal of the thinning's artefacts, directions traced along the ridges.
+// Directions follow FeatureSet.h: an ending points out past the ridge's free end, a fork
+// points from the fork along its stem, away from the two branches.
 // Only for the generator's own noiseless ridges; real images go through engine/extract.
 #pragma once
 
