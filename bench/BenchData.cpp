@@ -1,7 +1,7 @@
 #include "BenchData.h"
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <regex>
@@ -14,7 +14,13 @@
 
 namespace lumo::bench {
 
-std::vector<Impression> loadFolder(const std::string& dir, int dpi, bool verbose) {
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+std::vector<Impression> loadFolder(const std::string& dir, int dpi, bool verbose, const engine::ExtractParams& params) {
     const std::regex pattern(R"((\d+)_(\d+)\.(tif|tiff|png|bmp|jpg|jpeg|pgm))", std::regex::icase);
     std::vector<Impression> out;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
@@ -27,9 +33,9 @@ std::vector<Impression> loadFolder(const std::string& dir, int dpi, bool verbose
         imp.impression = std::stoi(m[2]);
         try {
             const engine::GrayImage image = engine::loadImage(entry.path().string(), dpi);
-            const auto start = std::chrono::steady_clock::now();
-            imp.features = engine::extract(image);
-            imp.extractMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            const double start = threadCpuMs();
+            imp.features = engine::extract(image, params);
+            imp.extractMs = threadCpuMs() - start;
         } catch (const engine::ImageError& e) {
             std::cerr << "fpbench: " << e.what() << "\n";
             imp.failed = true;

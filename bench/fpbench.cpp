@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -19,6 +20,7 @@
 #include "BenchData.h"
 #include "DebugImages.h"
 #include "Metrics.h"
+#include "Settings.h"
 #include "engine/extract/Extractor.h"
 #include "engine/image/ImageLoader.h"
 #include "engine/match/Matcher.h"
@@ -32,6 +34,7 @@ namespace {
 struct Args {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options;
+    Settings settings;  // --set NAME=VALUE, repeatable
     bool has(const std::string& k) const { return options.count(k) != 0; }
     std::string get(const std::string& k, const std::string& def) const {
         const auto it = options.find(k);
@@ -46,6 +49,8 @@ Args parse(int argc, char** argv, int from) {
         if (s.rfind("--", 0) == 0) {
             if (s == "--verbose" || s == "--details") {
                 a.options[s] = "1";
+            } else if (s == "--set" && i + 1 < argc) {
+                applySetting(a.settings, argv[++i]);
             } else if (i + 1 < argc) {
                 a.options[s] = argv[++i];
             } else {
@@ -76,13 +81,13 @@ int accuracy(const Args& args) {
     const int dpi = std::stoi(args.get("--dpi", "0"));
     const std::string protocol = args.get("--protocol", "b");
     if (protocol != "a" && protocol != "b") throw std::runtime_error("--protocol must be a or b");
-    const auto images = loadFolder(dir, dpi, args.has("--verbose"));
+    const auto images = loadFolder(dir, dpi, args.has("--verbose"), args.settings.extract);
 
     std::vector<engine::MatchTemplate> templates;
     std::vector<double> times, sizes, counts;
     int fte = 0;
     for (const Impression& imp : images) {
-        templates.emplace_back(imp.features);
+        templates.emplace_back(imp.features, args.settings.match);
         if (imp.failed || imp.features.quality != 0) ++fte;
         if (!imp.failed) {
             times.push_back(imp.extractMs);
@@ -101,7 +106,7 @@ int accuracy(const Args& args) {
     const bool details = args.has("--details");
     std::vector<double> genuine, impostor;
     for (std::size_t i = 0; i < images.size(); ++i) {
-        engine::Matcher matcher(templates[i]);
+        engine::Matcher matcher(templates[i], args.settings.match);
         for (std::size_t j = i + 1; j < images.size(); ++j) {
             const bool same = images[i].finger == images[j].finger;
             if (!same) {
@@ -115,7 +120,7 @@ int accuracy(const Args& args) {
                 scores << images[i].name << ',' << images[j].name << ',' << s << ',' << (same ? 1 : 0);
                 if (details)
                     scores << ',' << m.pairs.size() << ',' << m.probeInOverlap << ',' << m.candidateInOverlap << ','
-                           << templates[i].size() << ',' << templates[j].size();
+                           << templates[i].size() << ',' << templates[j].size() << ',' << m.support << ',' << m.aligned;
                 scores << '\n';
             }
         }
@@ -131,7 +136,7 @@ int accuracy(const Args& args) {
               << "FMR  at " << threshold << "      " << pct(r.fmrAt(threshold)) << "\n"
               << "FNMR at " << threshold << "      " << pct(r.fnmrAt(threshold)) << "\n"
               << "failed to enrol  " << fte << " of " << images.size() << "\n"
-              << "extraction       " << median(times) << " ms median per image\n"
+              << "extraction       " << median(times) << " ms CPU median per image\n"
               << "minutiae         " << median(counts) << " median per image\n"
               << "template         " << median(sizes) << " bytes median\n";
     std::ostringstream json;
@@ -153,32 +158,111 @@ int speed(const Args& args) {
     const std::string dir = args.get("--dir", std::string(LUMO_SHARED_DATA_DIR) + "/fingerprints/fvc2002_db4_b");
     const double seconds = std::stod(args.get("--seconds", "2"));
     const int runs = std::stoi(args.get("--runs", "5"));
-    const auto images = loadFolder(dir, 0, false);
+    const auto images = loadFolder(dir, 0, false, args.settings.extract);
     std::vector<engine::MatchTemplate> templates;
     std::vector<double> times;
     for (const Impression& imp : images) {
-        templates.emplace_back(imp.features);
+        templates.emplace_back(imp.features, args.settings.match);
         times.push_back(imp.extractMs);
     }
     std::vector<double> rates;
     volatile double sink = 0;
     for (int run = 0; run < runs; ++run) {
         std::size_t comparisons = 0;
-        const auto start = std::chrono::steady_clock::now();
+        const double start = threadCpuMs();
         double elapsed = 0;
         for (std::size_t i = 0; elapsed < seconds; i = (i + 1) % templates.size()) {
-            engine::Matcher matcher(templates[i]);
+            engine::Matcher matcher(templates[i], args.settings.match);
             for (const auto& t : templates) sink = sink + matcher.match(t);
             comparisons += templates.size();
-            elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            elapsed = (threadCpuMs() - start) / 1000.0;
         }
         rates.push_back(comparisons / elapsed);
     }
     std::cout << "set                  " << dir << "\n"
-              << "extraction           " << median(times) << " ms median per image (first load)\n"
-              << "1:1 comparisons/s    " << static_cast<long>(median(rates)) << " median of " << runs << " runs, one core\n";
+              << "extraction           " << median(times) << " ms CPU median per image\n"
+              << "1:1 comparisons/s    " << static_cast<long>(median(rates)) << " median of " << runs << " runs, one core (CPU time)\n";
     if (args.has("--gallery"))
         std::cout << "1:N identification   not measured: the 1:N index is not part of this build yet\n";
+    return 0;
+}
+
+// False match rate against score over every impostor pair of several folders (prints of
+// different folders are different fingers too): the relation documented in README.md.
+int calibrate(const Args& args) {
+    if (args.positional.empty()) throw std::runtime_error("usage: fpbench calibrate DIR...");
+    struct Print {
+        std::size_t set;
+        int finger;
+        engine::MatchTemplate t;
+    };
+    std::vector<Print> prints;
+    for (std::size_t d = 0; d < args.positional.size(); ++d)
+        for (const Impression& imp : loadFolder(args.positional[d], 0, false, args.settings.extract))
+            prints.push_back({d, imp.finger, engine::MatchTemplate(imp.features, args.settings.match)});
+    std::vector<double> impostor, genuine;
+    for (std::size_t i = 0; i < prints.size(); ++i) {
+        engine::Matcher m(prints[i].t, args.settings.match);
+        for (std::size_t j = i + 1; j < prints.size(); ++j) {
+            const bool same = prints[i].set == prints[j].set && prints[i].finger == prints[j].finger;
+            (same ? genuine : impostor).push_back(m.match(prints[j].t));
+        }
+    }
+    const ErrorRates r = computeRates(genuine, impostor);
+    std::cout << impostor.size() << " impostor and " << genuine.size() << " genuine pairs\n"
+              << "threshold  FMR        FNMR\n";
+    for (double t : {2.0, 3.0, 5.0, 7.0, 10.0, 15.0, 20.0, 30.0, 50.0}) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%9.1f  %-9s  %s\n", t, pct(r.fmrAt(t)).c_str(), pct(r.fnmrAt(t)).c_str());
+        std::cout << line;
+    }
+    std::cout << "highest impostor scores:";
+    for (std::size_t k = 0; k < 8 && k < r.impostor.size(); ++k) std::cout << ' ' << r.impostor[r.impostor.size() - 1 - k];
+    std::cout << "\n";
+    return 0;
+}
+
+// CPU time of each extraction stage (time between observer calls), median over a folder.
+int profile(const Args& args) {
+    struct Timer : engine::ExtractObserver {
+        std::vector<std::pair<std::string, double>> marks;
+        void mark(const char* name) { marks.emplace_back(name, threadCpuMs()); }
+        void onNormalized(const engine::FloatPlane&) override { mark("normalize"); }
+        void onOrientation(const engine::OrientationField&) override { mark("orientation"); }
+        void onMask(const engine::Mask&) override { mark("segment"); }
+        void onPeriod(const engine::FloatPlane&) override { mark("period+distance"); }
+        void onEnhanced(const engine::FloatPlane&) override { mark("enhance"); }
+        void onBinary(const engine::BytePlane&) override { mark("binarize"); }
+        void onSkeleton(const engine::BytePlane&) override { mark("thin"); }
+        void onDetected(const std::vector<engine::DetectedMinutia>&) override { mark("detect"); }
+        void onFiltered(const std::vector<engine::DetectedMinutia>&) override { mark("filter"); }
+        void onFeatures(const engine::FeatureSet&) override { mark("quality"); }
+    };
+    std::map<std::string, std::vector<double>> stages;
+    std::vector<std::string> order;
+    std::vector<double> templateMs;
+    for (const auto& entry : std::filesystem::directory_iterator(args.positional[0])) {
+        if (!entry.is_regular_file()) continue;
+        const engine::GrayImage image = engine::loadImage(entry.path().string());
+        Timer t;
+        const double start = threadCpuMs();
+        const engine::FeatureSet f = engine::extract(image, args.settings.extract, &t);
+        double last = start;
+        for (const auto& [name, at] : t.marks) {
+            if (!stages.count(name)) order.push_back(name);
+            stages[name].push_back(at - last);
+            last = at;
+        }
+        const double t0 = threadCpuMs();
+        for (int i = 0; i < 100; ++i) engine::MatchTemplate tmpl(f);
+        templateMs.push_back((threadCpuMs() - t0) / 100);
+    }
+    double total = 0;
+    for (const auto& name : order) {
+        std::cout << name << "\t" << median(stages[name]) << " ms\n";
+        total += median(stages[name]);
+    }
+    std::cout << "sum of medians\t" << total << " ms\nMatchTemplate\t" << median(templateMs) << " ms\n";
     return 0;
 }
 
@@ -186,9 +270,9 @@ int speed(const Args& args) {
 int pair(const Args& args) {
     const int dpi = std::stoi(args.get("--dpi", "0"));
     engine::FeatureSet f[2];
-    for (int i = 0; i < 2; ++i) f[i] = engine::extract(engine::loadImage(args.positional[static_cast<std::size_t>(i)], dpi));
-    engine::Matcher matcher{engine::MatchTemplate(f[0])};
-    const engine::MatchResult r = matcher.matchDetailed(engine::MatchTemplate(f[1]));
+    for (int i = 0; i < 2; ++i) f[i] = engine::extract(engine::loadImage(args.positional[static_cast<std::size_t>(i)], dpi), args.settings.extract);
+    engine::Matcher matcher{engine::MatchTemplate(f[0], args.settings.match), args.settings.match};
+    const engine::MatchResult r = matcher.matchDetailed(engine::MatchTemplate(f[1], args.settings.match));
     std::cout << "minutiae " << f[0].minutiae.size() << " / " << f[1].minutiae.size() << ", quality " << f[0].quality
               << " / " << f[1].quality << "\nscore " << r.score << ", " << r.pairs.size() << " pairs, overlap "
               << r.probeInOverlap << " / " << r.candidateInOverlap << ", rotation " << r.rotation * 180 / 3.14159265
@@ -217,6 +301,11 @@ int main(int argc, char** argv) {
         const Args args = parse(argc, argv, 2);
         if (cmd == "accuracy") return accuracy(args);
         if (cmd == "speed") return speed(args);
+        if (cmd == "calibrate") return calibrate(args);
+        if (cmd == "profile") {
+            if (args.positional.size() != 1) throw std::runtime_error("usage: fpbench profile DIR");
+            return profile(args);
+        }
         if (cmd == "pair") {
             if (args.positional.size() != 2) throw std::runtime_error("usage: fpbench pair IMAGE1 IMAGE2 [--dpi N]");
             return pair(args);

@@ -24,6 +24,11 @@ struct OrientationParams {
     // Half side of the second, larger smoothing of the orientation vectors (bridges scars,
     // creases and noise).
     int smoothRadius = 10;
+    // Where the flow is unclear (coherence below clearCoherence, fully below noisyCoherence)
+    // the orientation is blended with a further smoothing of this half side.
+    int wideSmoothRadius = 12;
+    float noisyCoherence = 0.2f;
+    float clearCoherence = 0.5f;
     // 3 x 3 box blurs of the image before taking gradients (2 passes ~ Gaussian sigma 1.2).
     int preSmoothPasses = 2;
 };

@@ -13,7 +13,7 @@
 namespace lumo::engine {
 
 struct LearnParams {
-    float minScore = 2.0f * kDefaultMatchThreshold;
+    float minScore = 1.5f * kDefaultMatchThreshold;
     float mergeDistance = 10.0f;
     float mergeAngle = 0.6f;
     int qualityGain = 5;     // per confirmation, up to 100

@@ -25,16 +25,23 @@ struct MatchParams {
     float maxRotationDrift = 0.6f;
     // Paired minutiae count only with this many agreeing edges to other pairs.
     int minSupport = 2;
+    // After fitting the motion, unpaired minutiae this close (and this similar in direction)
+    // are paired too, each counting alignedWeight of a pair; 0 switches this off.
+    float alignedRadius = 14.0f;
+    float alignedAngle = 0.5f;
+    float alignedWeight = 0.5f;
     // Area estimate: a minutia counts as inside the other print when it lies within its convex
     // hull grown by this margin.
     float hullMargin = 12.0f;
     // Below this many minutiae in the common area, the normalisation uses this many (small
     // overlaps do not earn high scores from a few chance pairs).
     int minOverlapCount = 12;
-    // Fewer confirmed pairs than this scale the score down proportionally.
+    // 0: every minutia counts the same; 1: a minutia counts by its quality (0..1).
+    float qualityWeighting = 0.5f;
+    // Pairs per unit of evidence in the score (fewer than this count doubly against it).
     float fullPairCount = 10.0f;
     // Calibration of the score scale (see Matcher.h and bench/README.md).
-    float scoreScale = 28.0f;
+    float scoreScale = 12.0f;
 };
 
 }  // namespace lumo::engine

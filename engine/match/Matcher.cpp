@@ -204,12 +204,24 @@ MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) 
     r.dx = cx - (cs * px - sn * py);
     r.dy = cy - (sn * px + cs * py);
 
-    for (const auto& m : pm)
-        r.probeInOverlap += insideHull(candidate.hull(), cs * m.x - sn * m.y + r.dx, sn * m.x + cs * m.y + r.dy, m_params.hullMargin);
+    // Reliable minutiae weigh more, in what pairs up and in what should have.
+    const float qw = m_params.qualityWeighting;
+    auto weight = [qw](const MatchTemplate::MinutiaPoint& m) { return 1.0f - qw + qw * m.quality; };
+    float probeWeight = 0, candidateWeight = 0, meanWeight = 0;
+    for (const auto& m : pm) {
+        const bool in = insideHull(candidate.hull(), cs * m.x - sn * m.y + r.dx, sn * m.x + cs * m.y + r.dy, m_params.hullMargin);
+        r.probeInOverlap += in;
+        if (in) probeWeight += weight(m);
+        meanWeight += weight(m);
+    }
     for (const auto& m : cm) {
         const float x = m.x - r.dx, y = m.y - r.dy;
-        r.candidateInOverlap += insideHull(m_probe.hull(), cs * x + sn * y, -sn * x + cs * y, m_params.hullMargin);
+        const bool in = insideHull(m_probe.hull(), cs * x + sn * y, -sn * x + cs * y, m_params.hullMargin);
+        r.candidateInOverlap += in;
+        if (in) candidateWeight += weight(m);
+        meanWeight += weight(m);
     }
+    meanWeight /= static_cast<float>(pm.size() + cm.size());
     // A pair counts when at least minSupport of its neighbour edges lead to other pairs and agree
     // there too; chance pairs of unrelated prints rarely have more than the one edge they were
     // reached by.
@@ -229,15 +241,56 @@ MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) 
                     break;
                 }
         }
-        if (support >= m_params.minSupport) confirmed.emplace_back(p, c);
+        if (support >= m_params.minSupport) {
+            confirmed.emplace_back(p, c);
+            r.support += support;
+        }
+    }
+    // Pairs the tree could not reach (a missing minutia breaks its edges) but that the fitted
+    // motion puts on top of each other, local distortion allowed for.
+    if (m_params.alignedRadius > 0 && confirmed.size() >= 3) {
+        std::vector<char> usedP(pm.size(), 0), usedC(cm.size(), 0);
+        for (const auto& [p, c] : confirmed) usedP[static_cast<std::size_t>(p)] = usedC[static_cast<std::size_t>(c)] = 1;
+        struct Near {
+            float d;
+            int p, c;
+        };
+        std::vector<Near> near;
+        for (std::size_t p = 0; p < pm.size(); ++p) {
+            if (usedP[p]) continue;
+            const float x = cs * pm[p].x - sn * pm[p].y + r.dx, y = sn * pm[p].x + cs * pm[p].y + r.dy;
+            const float angle = match::wrap(pm[p].angle + r.rotation);
+            for (std::size_t c = 0; c < cm.size(); ++c) {
+                if (usedC[c]) continue;
+                const float d = std::hypot(cm[c].x - x, cm[c].y - y);
+                if (d <= m_params.alignedRadius && match::distance(cm[c].angle, angle) <= m_params.alignedAngle)
+                    near.push_back({d, static_cast<int>(p), static_cast<int>(c)});
+            }
+        }
+        std::sort(near.begin(), near.end(), [](const Near& a, const Near& b) { return a.d < b.d; });
+        for (const Near& n : near) {
+            if (usedP[static_cast<std::size_t>(n.p)] || usedC[static_cast<std::size_t>(n.c)]) continue;
+            usedP[static_cast<std::size_t>(n.p)] = usedC[static_cast<std::size_t>(n.c)] = 1;
+            confirmed.emplace_back(n.p, n.c);
+            ++r.aligned;
+        }
     }
     r.pairs = confirmed;
-    const float m = static_cast<float>(confirmed.size());
-    const float a = std::max<float>({static_cast<float>(r.probeInOverlap), m, static_cast<float>(m_params.minOverlapCount)});
-    const float b = std::max<float>({static_cast<float>(r.candidateInOverlap), m, static_cast<float>(m_params.minOverlapCount)});
-    // Share of the common minutiae that pair up, times a ramp that keeps a handful of chance
-    // pairs from scoring high; scaled so that kDefaultMatchThreshold sits near FMR 1e-4.
-    r.score = m_params.scoreScale * m * m / (a * b) * std::min(1.0f, m / m_params.fullPairCount);
+    const float m = static_cast<float>(confirmed.size()) - (1.0f - m_params.alignedWeight) * r.aligned;
+    float mw = 0;
+    for (std::size_t i = 0; i < confirmed.size(); ++i) {
+        const auto [p, c] = confirmed[i];
+        const float w = std::sqrt(weight(pm[static_cast<std::size_t>(p)]) * weight(cm[static_cast<std::size_t>(c)]));
+        mw += i + r.aligned >= confirmed.size() ? m_params.alignedWeight * w : w;
+    }
+    const float floor = static_cast<float>(m_params.minOverlapCount) * meanWeight;
+    const float a = std::max({probeWeight, mw, floor});
+    const float b = std::max({candidateWeight, mw, floor});
+    // The share of the common minutiae that pair up, times the amount of evidence (pairs per
+    // fullPairCount; below that count doubly, so a handful of chance pairs never scores high),
+    // scaled so that kDefaultMatchThreshold sits near FMR 1e-4 (bench/README.md).
+    const float evidence = m / m_params.fullPairCount;
+    r.score = m_params.scoreScale * mw * mw / (a * b) * evidence * std::min(1.0f, evidence);
     return r;
 }
 

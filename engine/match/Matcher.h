@@ -37,6 +37,8 @@ struct MatchResult {
     float dx = 0, dy = 0;
     int probeInOverlap = 0;      // probe minutiae inside the candidate's area
     int candidateInOverlap = 0;  // candidate minutiae inside the probe's area
+    int aligned = 0;             // pairs added by position after the motion was fitted
+    int support = 0;             // agreeing edges between the pairs (each counted from both ends)
 
     // Probe pixel position -> candidate pixel position (feature set coordinates, y down).
     std::pair<float, float> mapPoint(float x, float y) const;
