@@ -64,13 +64,13 @@ TfrmLogin::TfrmLogin(TfrmMain* owner) : QDialog(owner), m_owner(owner) {
     buttons->addWidget(btnCancel);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, kBannerHeight + 20, 24, 16);
+    layout->setContentsMargins(24, kBannerHeight + 24, 24, 14);
     layout->setSpacing(14);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    setFixedSize(500, kBannerHeight + 150);
+    setFixedSize(500, kBannerHeight + 122);
     lblVersion->adjustSize();
     lblVersion->move(width() - lblVersion->width() - 30, 18);
 
