@@ -33,7 +33,10 @@ TfrmChangePwd::TfrmChangePwd(TfrmLogin* owner) : QDialog(owner), m_owner(owner) 
 
     auto* icon = new QLabel(this);
     icon->setPixmap(kestrelPixmap(QStringLiteral("password"), 36));
-    lblPwdMsg = new QLabel(QStringLiteral("Please type in your new password using maximum of 10 alpha numeric characters :-"), this);
+    lblPwdMsg = new QLabel(
+        QStringLiteral(
+            "Please type in your new password using maximum of 10 alpha numeric characters :-"),
+        this);
     lblPwdMsg->setObjectName(QStringLiteral("lblPwdMsg"));
     lblPwdMsg->setWordWrap(true);
     lblOldPwd = new QLabel(QStringLiteral("Old Password:"), this);
@@ -78,7 +81,8 @@ TfrmChangePwd::TfrmChangePwd(TfrmLogin* owner) : QDialog(owner), m_owner(owner) 
     layout->addLayout(buttons);
     setFixedWidth(430);
 
-    connect(btnOK, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnOKClick(); }); });
+    connect(btnOK, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &TfrmChangePwd::btnCancelClick);
 }
 
@@ -94,7 +98,8 @@ void TfrmChangePwd::applyLanguage(const LanguageTable& table) {
 
 void TfrmChangePwd::btnOKClick() {
     using Result = LoginState::ChangeResult;
-    QWidget* parent = parentWidget() && parentWidget()->parentWidget() ? parentWidget()->parentWidget() : this;
+    QWidget* parent =
+        parentWidget() && parentWidget()->parentWidget() ? parentWidget()->parentWidget() : this;
     const Result result = m_owner->loginState().changePassword(edtOldPwd->text(), edtNewPwd->text(),
                                                                edtRePwd->text());
     auto refuse = [&](const QString& text, QLineEdit* focus) {
@@ -102,15 +107,25 @@ void TfrmChangePwd::btnOKClick() {
         focus->setFocus();
     };
     switch (result) {
-    case Result::OldBlank: refuse(LANG(39) + QStringLiteral(" ") + LANG(46), edtOldPwd); return;
-    case Result::NewBlank: refuse(LANG(40) + QStringLiteral(" ") + LANG(46), edtNewPwd); return;
-    case Result::RetypeBlank: refuse(LANG(41) + QStringLiteral(" ") + LANG(46), edtRePwd); return;
-    case Result::OldWrong: refuse(LANG(47), edtOldPwd); return;
-    case Result::NotMatched: refuse(LANG(48), edtNewPwd); return;
-    case Result::Changed:
-        SkinnedMessageBox::information(parent, LANG(51));
-        accept();
-        return;
+        case Result::OldBlank:
+            refuse(LANG(39) + QStringLiteral(" ") + LANG(46), edtOldPwd);
+            return;
+        case Result::NewBlank:
+            refuse(LANG(40) + QStringLiteral(" ") + LANG(46), edtNewPwd);
+            return;
+        case Result::RetypeBlank:
+            refuse(LANG(41) + QStringLiteral(" ") + LANG(46), edtRePwd);
+            return;
+        case Result::OldWrong:
+            refuse(LANG(47), edtOldPwd);
+            return;
+        case Result::NotMatched:
+            refuse(LANG(48), edtNewPwd);
+            return;
+        case Result::Changed:
+            SkinnedMessageBox::information(parent, LANG(51));
+            accept();
+            return;
     }
 }
 

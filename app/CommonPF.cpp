@@ -49,8 +49,7 @@ std::string ReadSetting(const std::string& section, const std::string& ident,
         .value_or(defaultValue);
 }
 
-void WriteSetting(const std::string& section, const std::string& ident,
-                  const std::string& value) {
+void WriteSetting(const std::string& section, const std::string& ident, const std::string& value) {
     const SettingsObject& object = requireOpen();
     lumo::registry::writeValue(object.root, subKeyPath(object, section), ident, value);
 }

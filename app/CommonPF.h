@@ -35,8 +35,7 @@ inline constexpr const char* kMissingSetting = "0";
 void OpenSettingsKey(const std::string& keyPath);
 std::string ReadSetting(const std::string& section, const std::string& ident,
                         const std::string& defaultValue);
-void WriteSetting(const std::string& section, const std::string& ident,
-                  const std::string& value);
+void WriteSetting(const std::string& section, const std::string& ident, const std::string& value);
 void CloseSettingsKey();
 // True between OpenSettingsKey and CloseSettingsKey.
 bool SettingsKeyIsOpen();

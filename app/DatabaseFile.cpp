@@ -22,7 +22,8 @@ QStringList splitSqlScript(const QString& script) {
             if (c == quote) quote = QChar();
             continue;
         }
-        if (c == QLatin1Char('-') && i + 1 < script.size() && script.at(i + 1) == QLatin1Char('-')) {
+        if (c == QLatin1Char('-') && i + 1 < script.size() &&
+            script.at(i + 1) == QLatin1Char('-')) {
             while (i < script.size() && script.at(i) != QLatin1Char('\n')) ++i;
             current += QLatin1Char('\n');
             continue;

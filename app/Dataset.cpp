@@ -16,10 +16,14 @@ namespace {
 
 const char* stateName(Dataset::State state) {
     switch (state) {
-    case Dataset::State::Inactive: return "closed";
-    case Dataset::State::Browse: return "browse";
-    case Dataset::State::Insert: return "insert";
-    case Dataset::State::Edit: return "edit";
+        case Dataset::State::Inactive:
+            return "closed";
+        case Dataset::State::Browse:
+            return "browse";
+        case Dataset::State::Insert:
+            return "insert";
+        case Dataset::State::Edit:
+            return "edit";
     }
     return "?";
 }
@@ -169,9 +173,10 @@ void Dataset::post() {
         QStringList marks;
         for (qsizetype i = 0; i < columns.size(); ++i) marks << QStringLiteral("?");
         const QString sql = columns.isEmpty()
-            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_updateTable)
-            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(m_updateTable, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_updateTable)
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(m_updateTable, columns.join(QLatin1Char(',')),
+                                           marks.join(QLatin1Char(',')));
         if (!query.prepare(sql)) fail(query);
         for (const QVariant& v : values) query.addBindValue(v);
         if (!query.exec()) fail(query);
@@ -181,15 +186,17 @@ void Dataset::post() {
             throw DatabaseError("The row has no key and cannot be updated");
         QStringList assignments;
         for (const QString& c : columns) assignments << c + QStringLiteral("=?");
-        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
-                                .arg(m_updateTable, assignments.join(QLatin1Char(',')), m_keyColumn);
+        const QString sql =
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                .arg(m_updateTable, assignments.join(QLatin1Char(',')), m_keyColumn);
         if (!query.prepare(sql)) fail(query);
         for (const QVariant& v : values) query.addBindValue(v);
         query.addBindValue(row[static_cast<size_t>(keyIndex)]);
         if (!query.exec()) fail(query);
         if (query.numRowsAffected() == 0)
-            throw DatabaseError("Row cannot be located for updating: it was changed or deleted "
-                                "since it was last read.");
+            throw DatabaseError(
+                "Row cannot be located for updating: it was changed or deleted "
+                "since it was last read.");
     }
     m_savedRow.clear();
     setState(State::Browse);

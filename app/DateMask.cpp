@@ -26,9 +26,12 @@ QString DateMask::inputMask() const {
 QString DateMask::toText(const QDate& date) const {
     if (!date.isValid()) return QString();
     switch (m_order) {
-    case Order::DayMonthYear: return date.toString(QStringLiteral("dd/MM/yyyy"));
-    case Order::MonthDayYear: return date.toString(QStringLiteral("MM/dd/yyyy"));
-    case Order::YearMonthDay: return date.toString(QStringLiteral("yyyy/MM/dd"));
+        case Order::DayMonthYear:
+            return date.toString(QStringLiteral("dd/MM/yyyy"));
+        case Order::MonthDayYear:
+            return date.toString(QStringLiteral("MM/dd/yyyy"));
+        case Order::YearMonthDay:
+            return date.toString(QStringLiteral("yyyy/MM/dd"));
     }
     return QString();
 }
@@ -50,9 +53,18 @@ DateMask::Parsed DateMask::parse(const QString& text) const {
     if (!ok[0] || !ok[1] || !ok[2]) return result;
     int year = 0, month = 0, day = 0;
     switch (m_order) {
-    case Order::DayMonthYear: day = a, month = b, year = c; if (parts[2].trimmed().size() != 4) return result; break;
-    case Order::MonthDayYear: month = a, day = b, year = c; if (parts[2].trimmed().size() != 4) return result; break;
-    case Order::YearMonthDay: year = a, month = b, day = c; if (parts[0].trimmed().size() != 4) return result; break;
+        case Order::DayMonthYear:
+            day = a, month = b, year = c;
+            if (parts[2].trimmed().size() != 4) return result;
+            break;
+        case Order::MonthDayYear:
+            month = a, day = b, year = c;
+            if (parts[2].trimmed().size() != 4) return result;
+            break;
+        case Order::YearMonthDay:
+            year = a, month = b, day = c;
+            if (parts[0].trimmed().size() != 4) return result;
+            break;
     }
     result.date = QDate(year, month, day);
     return result;

@@ -22,10 +22,10 @@ inline constexpr int kKeyCtrlB = 2;
 
 struct LookupCompletion {
     bool complete = false;
-    QString text;        // the box's new text (found)
+    QString text;  // the box's new text (found)
     int selectionStart = 0;
     int selectionLength = 0;
-    QString column;      // "UserID" or "Name": locate the browsed set where it equals text
+    QString column;  // "UserID" or "Name": locate the browsed set where it equals text
 };
 
 class IncrementalLookup {

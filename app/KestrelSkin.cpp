@@ -19,7 +19,8 @@ namespace {
 class SvgFileIconEngine final : public QIconEngine {
 public:
     explicit SvgFileIconEngine(QString path) : m_path(std::move(path)) {}
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
         painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
@@ -74,7 +75,8 @@ void applyKestrelSkin(QApplication& app) {
 
 QIcon kestrelIcon(const QString& name) {
     initKestrelResources();
-    return QIcon(new SvgFileIconEngine(QStringLiteral(":/kestrel/icons/") + name + QStringLiteral(".svg")));
+    return QIcon(
+        new SvgFileIconEngine(QStringLiteral(":/kestrel/icons/") + name + QStringLiteral(".svg")));
 }
 
 QPixmap kestrelPixmap(const QString& name, int size) {

@@ -52,7 +52,8 @@ DefaultLanguageChoice ReadDefaultLanguage(const LanguageTargets& targets,
                                           ControlLanguageSink* control) {
     SettingsSession settings;
     DefaultLanguageChoice choice;
-    choice.path = QString::fromStdString(ReadSetting(kSettingsSection, kLanguageValue, kMissingSetting));
+    choice.path =
+        QString::fromStdString(ReadSetting(kSettingsSection, kLanguageValue, kMissingSetting));
     if (!fileExists(choice.path)) {
         choice.path = programFolder() + QLatin1String(kFallbackLanguageFile);
         WriteSetting(kSettingsSection, kLanguageValue, choice.path.toStdString());

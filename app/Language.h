@@ -52,8 +52,8 @@ void ApplyLanguage(const QString& path, const LanguageTargets& targets,
 
 // What ReadDefaultLanguage did, for the caller and for tests.
 struct DefaultLanguageChoice {
-    QString path;        // the file chosen (it may not exist)
-    bool loaded = false; // false: no language file at all; the forms got the English defaults
+    QString path;         // the file chosen (it may not exist)
+    bool loaded = false;  // false: no language file at all; the forms got the English defaults
 };
 
 // Start-up: read "Language", fall back to the program folder's "English.ini" (writing the path

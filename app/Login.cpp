@@ -31,7 +31,8 @@ TfrmLogin::TfrmLogin(TfrmMain* owner) : QDialog(owner), m_owner(owner) {
 
     lblVersion = new QLabel(QStringLiteral("ver 2.0.0 "), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setStyleSheet(QStringLiteral("color: #dce9f7; background: transparent; font-size: 8pt;"));
+    lblVersion->setStyleSheet(
+        QStringLiteral("color: #dce9f7; background: transparent; font-size: 8pt;"));
 
     lblPassword = new QLabel(QStringLiteral("Password :"), this);
     lblPassword->setObjectName(QStringLiteral("lblPassword"));
@@ -74,7 +75,8 @@ TfrmLogin::TfrmLogin(TfrmMain* owner) : QDialog(owner), m_owner(owner) {
     lblVersion->adjustSize();
     lblVersion->move(width() - lblVersion->width() - 30, 18);
 
-    connect(btnOk, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnOkClick(); }); });
+    connect(btnOk, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnOkClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &TfrmLogin::btnCancelClick);
 }
 
@@ -115,14 +117,14 @@ void TfrmLogin::applyLanguage(const LanguageTable& table) {
 
 void TfrmLogin::btnOkClick() {
     switch (m_login.checkLogin(edtPassword->text())) {
-    case LoginState::LoginResult::Accepted:
-        close();
-        return;
-    case LoginState::LoginResult::Empty:
-    case LoginState::LoginResult::Wrong:
-        SkinnedMessageBox::error(m_owner, LANG(38));
-        edtPassword->setFocus();
-        return;
+        case LoginState::LoginResult::Accepted:
+            close();
+            return;
+        case LoginState::LoginResult::Empty:
+        case LoginState::LoginResult::Wrong:
+            SkinnedMessageBox::error(m_owner, LANG(38));
+            edtPassword->setFocus();
+            return;
     }
 }
 

@@ -27,8 +27,7 @@ LoginState::LoginResult LoginState::checkLogin(const QString& boxText) {
     return LoginResult::Accepted;
 }
 
-LoginState::ChangeResult LoginState::changePassword(const QString& oldText,
-                                                    const QString& newText,
+LoginState::ChangeResult LoginState::changePassword(const QString& oldText, const QString& newText,
                                                     const QString& retypeText) {
     const QString oldPassword = trimBlanks(oldText);
     const QString newPassword = trimBlanks(newText);

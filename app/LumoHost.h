@@ -37,14 +37,22 @@ public:
     virtual void setCheckFinger(const QString&) { notOffered("CheckFinger"); }
     // Card members: keys as six digit values, results as the control's result codes.
     virtual bool Set6FPCardKey(int, int, int, int, int, int) { return notOffered("Set6FPCardKey"); }
-    virtual bool SetNew6FPCardKey(int, int, int, int, int, int) { return notOffered("SetNew6FPCardKey"); }
-    virtual int WriteTemplateToCard(const QString&, int, bool, bool) { return notOffered("WriteTemplateToCard"); }
+    virtual bool SetNew6FPCardKey(int, int, int, int, int, int) {
+        return notOffered("SetNew6FPCardKey");
+    }
+    virtual int WriteTemplateToCard(const QString&, int, bool, bool) {
+        return notOffered("WriteTemplateToCard");
+    }
     // Sets regTemplate and userId from the card (empty and 0 unless the result is 0).
-    virtual int ReadTemplateFromCard(QString&, int&, bool) { return notOffered("ReadTemplateFromCard"); }
+    virtual int ReadTemplateFromCard(QString&, int&, bool) {
+        return notOffered("ReadTemplateFromCard");
+    }
     virtual int EmptyMFCard(bool) { return notOffered("EmptyMFCard"); }
     // Identification buffer of the control.
     virtual int CreateBuffer() { return notOffered("CreateBuffer"); }
-    virtual int AddRegTemplateToBuffer(int, int, const QString&) { return notOffered("AddRegTemplateToBuffer"); }
+    virtual int AddRegTemplateToBuffer(int, int, const QString&) {
+        return notOffered("AddRegTemplateToBuffer");
+    }
     virtual int IdentificationTemplateFromBuffer(int, const QString&) {
         return notOffered("IdentificationTemplateFromBuffer");
     }

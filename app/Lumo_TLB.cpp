@@ -102,7 +102,8 @@ bool TLumoMain::Register() {
 
 QString TLumoMain::RegisterTemplate() {
     VARIANT v = getProperty(kDispRegisterTemplate);
-    QString text = v.vt == VT_BSTR ? QString::fromStdString(lumo::com::bstrToUtf8(v.bstrVal)) : QString();
+    QString text =
+        v.vt == VT_BSTR ? QString::fromStdString(lumo::com::bstrToUtf8(v.bstrVal)) : QString();
     VariantClear(&v);
     return text;
 }
@@ -125,7 +126,8 @@ bool TLumoMain::GetVerTemplate() {
 
 QString TLumoMain::VerifyTemplate() {
     VARIANT v = getProperty(kDispVerifyTemplate);
-    QString text = v.vt == VT_BSTR ? QString::fromStdString(lumo::com::bstrToUtf8(v.bstrVal)) : QString();
+    QString text =
+        v.vt == VT_BSTR ? QString::fromStdString(lumo::com::bstrToUtf8(v.bstrVal)) : QString();
     VariantClear(&v);
     return text;
 }
@@ -155,7 +157,8 @@ bool TLumoMain::Set6FPCardKey(int key1, int key2, int key3, int key4, int key5, 
 
 bool TLumoMain::SetNew6FPCardKey(int key1, int key2, int key3, int key4, int key5, int key6) {
     VARIANT_BOOL result = VARIANT_FALSE;
-    check(m_control->SetNew6FPCardKey(key1, key2, key3, key4, key5, key6, &result), "SetNew6FPCardKey");
+    check(m_control->SetNew6FPCardKey(key1, key2, key3, key4, key5, key6, &result),
+          "SetNew6FPCardKey");
     return result != VARIANT_FALSE;
 }
 
@@ -163,7 +166,8 @@ int TLumoMain::WriteTemplateToCard(const QString& regTemplate, int userId, bool 
                                    bool extUserIdFmt) {
     lumo::com::Bstr text(regTemplate.toStdString());
     LONG result = -1;
-    check(m_control->WriteTemplateToCard(text.get(), userId, toBool(changePwd), toBool(extUserIdFmt), &result),
+    check(m_control->WriteTemplateToCard(text.get(), userId, toBool(changePwd),
+                                         toBool(extUserIdFmt), &result),
           "WriteTemplateToCard");
     return result;
 }
@@ -196,7 +200,8 @@ int TLumoMain::CreateBuffer() {
 int TLumoMain::AddRegTemplateToBuffer(int handle, int id, const QString& regTemplate) {
     lumo::com::Bstr text(regTemplate.toStdString());
     LONG result = 0;
-    check(m_control->AddRegTemplateToBuffer(handle, id, text.get(), &result), "AddRegTemplateToBuffer");
+    check(m_control->AddRegTemplateToBuffer(handle, id, text.get(), &result),
+          "AddRegTemplateToBuffer");
     return result;
 }
 

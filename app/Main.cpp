@@ -26,8 +26,8 @@
 #include "app/DatabaseError.h"
 #include "app/IncrementalLookup.h"
 #include "app/KestrelSkin.h"
-#include "app/PhotoView.h"
 #include "app/Login.h"
+#include "app/PhotoView.h"
 #include "app/SearchStatements.h"
 #include "app/Setting.h"
 #include "app/SkinnedMessageBox.h"
@@ -155,9 +155,11 @@ void TfrmMain::buildToolbar() {
 
     mmSetting1 = new QMenu(this);
     mmSetting1->setObjectName(QStringLiteral("mmSetting1"));
-    tbtnPassword1 = mmSetting1->addAction(kestrelIcon(QStringLiteral("password")), QStringLiteral("Change Password"));
+    tbtnPassword1 = mmSetting1->addAction(kestrelIcon(QStringLiteral("password")),
+                                          QStringLiteral("Change Password"));
     tbtnPassword1->setObjectName(QStringLiteral("tbtnPassword1"));
-    tbtnLanguage1 = mmSetting1->addAction(kestrelIcon(QStringLiteral("language")), QStringLiteral("Preferred Language"));
+    tbtnLanguage1 = mmSetting1->addAction(kestrelIcon(QStringLiteral("language")),
+                                          QStringLiteral("Preferred Language"));
     tbtnLanguage1->setObjectName(QStringLiteral("tbtnLanguage1"));
     tbtnSetting->setMenu(mmSetting1);
     tbtnSetting->setPopupMode(QToolButton::InstantPopup);
@@ -165,22 +167,29 @@ void TfrmMain::buildToolbar() {
     // The card menu keeps its design captions in every language.
     mmMF = new QMenu(this);
     mmMF->setObjectName(QStringLiteral("mmMF"));
-    tbtnEnrollFP = mmMF->addAction(kestrelIcon(QStringLiteral("register")), QStringLiteral("Enroll FP into MF Card"));
+    tbtnEnrollFP = mmMF->addAction(kestrelIcon(QStringLiteral("register")),
+                                   QStringLiteral("Enroll FP into MF Card"));
     tbtnEnrollFP->setObjectName(QStringLiteral("tbtnEnrollFP"));
-    tbtnVerifyFP = mmMF->addAction(kestrelIcon(QStringLiteral("verify")), QStringLiteral("Verify FP from MF Card"));
+    tbtnVerifyFP = mmMF->addAction(kestrelIcon(QStringLiteral("verify")),
+                                   QStringLiteral("Verify FP from MF Card"));
     tbtnVerifyFP->setObjectName(QStringLiteral("tbtnVerifyFP"));
-    tbtnEmptyFP = mmMF->addAction(kestrelIcon(QStringLiteral("delete")), QStringLiteral("Empty MF Card"));
+    tbtnEmptyFP =
+        mmMF->addAction(kestrelIcon(QStringLiteral("delete")), QStringLiteral("Empty MF Card"));
     tbtnEmptyFP->setObjectName(QStringLiteral("tbtnEmptyFP"));
     mmMF->addSeparator();
-    tbtnMFCardKey = mmMF->addAction(kestrelIcon(QStringLiteral("password")), QStringLiteral("MF Card Key"));
+    tbtnMFCardKey =
+        mmMF->addAction(kestrelIcon(QStringLiteral("password")), QStringLiteral("MF Card Key"));
     tbtnMFCardKey->setObjectName(QStringLiteral("tbtnMFCardKey"));
     ToolButton5->setMenu(mmMF);
     ToolButton5->setPopupMode(QToolButton::InstantPopup);
     // The card dialogs are not part of this build yet: their items stay visible but disabled
     // until the card dialogs exist (see the tbtn*FPClick handlers).
-    for (QAction* item : {tbtnEnrollFP, tbtnVerifyFP, tbtnEmptyFP, tbtnMFCardKey}) item->setEnabled(false);
+    for (QAction* item : {tbtnEnrollFP, tbtnVerifyFP, tbtnEmptyFP, tbtnMFCardKey})
+        item->setEnabled(false);
 
-    auto run = [this](auto handler) { return [this, handler] { guarded(this, [this, handler] { (this->*handler)(); }); }; };
+    auto run = [this](auto handler) {
+        return [this, handler] { guarded(this, [this, handler] { (this->*handler)(); }); };
+    };
     connect(tBtnAdd, &QToolButton::clicked, this, run(&TfrmMain::tBtnAddClick));
     connect(tBtnEdit, &QToolButton::clicked, this, run(&TfrmMain::tBtnEditClick));
     connect(tBtnDelete, &QToolButton::clicked, this, run(&TfrmMain::tBtnDeleteClick));
@@ -295,8 +304,10 @@ void TfrmMain::buildDetail() {
     detail->addLayout(grid, 1);
     detail->addLayout(side);
 
-    connect(btnLoad, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnLoadClick(); }); });
-    connect(btnClear, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnClearClick(); }); });
+    connect(btnLoad, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnLoadClick(); }); });
+    connect(btnClear, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnClearClick(); }); });
 }
 
 void TfrmMain::buildSearch() {
@@ -310,7 +321,8 @@ void TfrmMain::buildSearch() {
     edtKey->setClearButtonEnabled(false);
     cboSearch = new QComboBox(gbSearch);
     cboSearch->setObjectName(QStringLiteral("cboSearch"));
-    cboSearch->addItems({QStringLiteral("Full Text Search"), QStringLiteral("User ID"), QStringLiteral("Name")});
+    cboSearch->addItems(
+        {QStringLiteral("Full Text Search"), QStringLiteral("User ID"), QStringLiteral("Name")});
     cboSearch->setCurrentIndex(0);
     cboSearch->setMinimumWidth(140);
     btnSearch = new QPushButton(QStringLiteral("Search"), gbSearch);
@@ -329,13 +341,18 @@ void TfrmMain::buildSearch() {
     row->addWidget(cboSearch);
     row->addWidget(btnSearch);
     row->addWidget(btnReset);
-    gbSearch->setStyleSheet(QStringLiteral("QGroupBox#gbSearch { margin-top: 0px; padding-top: 4px; }"));
-    gbDetail->setStyleSheet(QStringLiteral("QGroupBox#gbDetail { margin-top: 0px; padding-top: 6px; }"));
+    gbSearch->setStyleSheet(
+        QStringLiteral("QGroupBox#gbSearch { margin-top: 0px; padding-top: 4px; }"));
+    gbDetail->setStyleSheet(
+        QStringLiteral("QGroupBox#gbDetail { margin-top: 0px; padding-top: 6px; }"));
 
     edtKey->installEventFilter(this);
-    connect(edtKey, &QLineEdit::textChanged, this, [this] { guarded(this, [this] { edtKeyChange(); }); });
-    connect(btnSearch, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnSearchClick(); }); });
-    connect(btnReset, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnResetClick(); }); });
+    connect(edtKey, &QLineEdit::textChanged, this,
+            [this] { guarded(this, [this] { edtKeyChange(); }); });
+    connect(btnSearch, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnSearchClick(); }); });
+    connect(btnReset, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnResetClick(); }); });
 }
 
 void TfrmMain::bindDetail() {
@@ -355,18 +372,24 @@ void TfrmMain::bindDetail() {
         auto store = write(field);
         connect(box, &QLineEdit::textEdited, this, [store](const QString& text) { store(text); });
     }
-    const std::pair<QPlainTextEdit*, const char*> memos[] = {{dbedtAdd, "Address"}, {dbedtRemark3, "Remark3"}};
+    const std::pair<QPlainTextEdit*, const char*> memos[] = {{dbedtAdd, "Address"},
+                                                             {dbedtRemark3, "Remark3"}};
     for (const auto& [box, field] : memos) {
         auto store = write(field);
         QPlainTextEdit* memo = box;
-        connect(memo, &QPlainTextEdit::textChanged, this, [store, memo] { store(memo->toPlainText()); });
+        connect(memo, &QPlainTextEdit::textChanged, this,
+                [store, memo] { store(memo->toPlainText()); });
     }
     // The date goes into the row when it is saved, once the box holds a whole date.
 
-    connect(&users, &Dataset::rowsReset, this, [this] { guarded(this, [this] { dsUserDataChange(); }); });
-    connect(&users, &Dataset::currentChanged, this, [this] { guarded(this, [this] { dsUserDataChange(); }); });
-    connect(&users, &Dataset::fieldChanged, this, [this] { guarded(this, [this] { dsUserDataChange(); }); });
-    connect(&users, &Dataset::stateChanged, this, [this] { guarded(this, [this] { dsUserDataChange(); }); });
+    connect(&users, &Dataset::rowsReset, this,
+            [this] { guarded(this, [this] { dsUserDataChange(); }); });
+    connect(&users, &Dataset::currentChanged, this,
+            [this] { guarded(this, [this] { dsUserDataChange(); }); });
+    connect(&users, &Dataset::fieldChanged, this,
+            [this] { guarded(this, [this] { dsUserDataChange(); }); });
+    connect(&users, &Dataset::stateChanged, this,
+            [this] { guarded(this, [this] { dsUserDataChange(); }); });
 }
 
 bool TfrmMain::isEditing() const {
@@ -386,7 +409,8 @@ void TfrmMain::loadDetail() {
     dbedtRemark1->setText(users.text(QStringLiteral("Remark1")));
     dbedtRemark2->setText(users.text(QStringLiteral("Remark2")));
     dbedtRemark3->setPlainText(users.text(QStringLiteral("Remark3")));
-    for (QLineEdit* box : {dbedtUserID, dbedtName, dbedtPhone, dbedtEmail, dbedtRemark1, dbedtRemark2})
+    for (QLineEdit* box :
+         {dbedtUserID, dbedtName, dbedtPhone, dbedtEmail, dbedtRemark1, dbedtRemark2})
         box->setCursorPosition(0);
     m_loadingDetail = false;
 }
@@ -396,7 +420,8 @@ void TfrmMain::applyLanguage(const LanguageTable& table) {
     lblName->setText(QStringLiteral("* ") + table.text(2) + QStringLiteral(":"));
     QLabel* labels[] = {lblDOB, lblAddress, lblTel, lblEmail, lblRemark1, lblRemark2, lblRemark3};
     for (int i = 0; i < 7; ++i) labels[i]->setText(table.text(3 + i) + QStringLiteral(":"));
-    QToolButton* buttons[] = {tBtnAdd, tBtnEdit, tBtnDelete, tBtnSave, tBtnCancel, tbtnEnroll, tBtnVerify, tBtnExit};
+    QToolButton* buttons[] = {tBtnAdd,    tBtnEdit,   tBtnDelete, tBtnSave,
+                              tBtnCancel, tbtnEnroll, tBtnVerify, tBtnExit};
     for (int i = 0; i < 8; ++i) buttons[i]->setText(table.text(10 + i));
     gbPhoto->setTitle(table.text(18));
     btnLoad->setText(table.text(19));
@@ -454,7 +479,8 @@ bool TfrmMain::ConnectToDB() {
         return true;
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
-        SkinnedMessageBox::error(this, LANG(33) + QStringLiteral("\n\r") + QString::fromUtf8(e.what()));
+        SkinnedMessageBox::error(this,
+                                 LANG(33) + QStringLiteral("\n\r") + QString::fromUtf8(e.what()));
         QApplication::setOverrideCursor(Qt::WaitCursor);  // the caller's cursor scope pops it
         return false;
     }
@@ -518,14 +544,16 @@ void TfrmMain::tBtnSaveClick() {
     // The date box must hold a whole date or nothing before the row can be written.
     const DateMask::Parsed dob = m_dateMask.parse(dbedtAge->text());
     if (!dob.empty && !dob.date.isValid()) {
-        SkinnedMessageBox::error(this, QStringLiteral("'%1' is not a valid date").arg(dbedtAge->text()));
+        SkinnedMessageBox::error(this,
+                                 QStringLiteral("'%1' is not a valid date").arg(dbedtAge->text()));
         dbedtAge->setFocus();
         return;
     }
     if (!SkinnedMessageBox::confirm(this, LANG(30))) return;
     Dataset& users = m_store.qryUser();
     m_writingField = true;
-    users.setValue(QStringLiteral("DOB"), dob.empty ? QVariant() : QVariant(DateMask::storedText(dob.date)));
+    users.setValue(QStringLiteral("DOB"),
+                   dob.empty ? QVariant() : QVariant(DateMask::storedText(dob.date)));
     m_writingField = false;
     users.post();
     EnableButton(true);
@@ -541,7 +569,8 @@ void TfrmMain::tBtnCancelClick() {
 }
 
 void TfrmMain::tBtnDeleteClick() {
-    if (m_store.qryUser().state() != Dataset::State::Browse || m_store.qryUser().recordCount() == 0) return;
+    if (m_store.qryUser().state() != Dataset::State::Browse || m_store.qryUser().recordCount() == 0)
+        return;
     if (!SkinnedMessageBox::confirm(this, LANG(29))) return;
     m_store.deletePerson();
 }
@@ -603,7 +632,8 @@ void TfrmMain::tBtnVerifyClick() {
                 templates.next();
             }
             ++compared;
-            lblTotal->setText(QString::number(compared) + QStringLiteral("/") + QString::number(total));
+            lblTotal->setText(QString::number(compared) + QStringLiteral("/") +
+                              QString::number(total));
             lblTotal->repaint();
         }
     }
@@ -629,7 +659,8 @@ void TfrmMain::tbtnMFCardKeyClick() {}
 void TfrmMain::btnLoadClick() {
     if (!isEditing()) return;
     if (m_pictureFolder.isEmpty()) m_pictureFolder = programFolder();
-    const QString path = m_chooser(this, m_pictureFolder, qtFileFilter(QString::fromLatin1(kPictureFilter)));
+    const QString path =
+        m_chooser(this, m_pictureFolder, qtFileFilter(QString::fromLatin1(kPictureFilter)));
     if (path.isEmpty()) return;
     m_store.qryUser().setValue(QStringLiteral("PHOTO"), QFileInfo(path).absoluteFilePath());
     showPhoto(path, true);
@@ -652,12 +683,16 @@ void TfrmMain::showPhoto(const QString& path, bool reportErrors) {
     if (image.isNull()) {
         imgPhoto->clear();
         // Browsing past a broken picture shows no photo; loading one says why.
-        if (reportErrors) throw DatabaseError(QStringLiteral("Cannot load the picture %1: %2").arg(path, reader.errorString()).toStdString());
+        if (reportErrors)
+            throw DatabaseError(QStringLiteral("Cannot load the picture %1: %2")
+                                    .arg(path, reader.errorString())
+                                    .toStdString());
         return;
     }
     QPixmap pixmap = QPixmap::fromImage(image);
     if (pixmap.width() > kPhotoSize - 4 || pixmap.height() > kPhotoSize - 4)
-        pixmap = pixmap.scaled(kPhotoSize - 4, kPhotoSize - 4, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        pixmap = pixmap.scaled(kPhotoSize - 4, kPhotoSize - 4, Qt::KeepAspectRatio,
+                               Qt::SmoothTransformation);
     imgPhoto->setPixmap(pixmap);
 }
 
@@ -721,7 +756,8 @@ void TfrmMain::edtKeyChange() {
     if (mode != SearchUserId && mode != SearchName) return;
     if (!m_store.isConnected()) return;
     const QString typed = edtKey->text();
-    const LookupCompletion completion = IncrementalLookup::evaluate(m_store, typed, mode, m_lastKey);
+    const LookupCompletion completion =
+        IncrementalLookup::evaluate(m_store, typed, mode, m_lastKey);
     if (!completion.complete) return;
     // Runs this handler again for the completed text before the selection is set.
     edtKey->setText(completion.text);

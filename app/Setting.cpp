@@ -40,7 +40,8 @@ TfrmSetting::TfrmSetting(TfrmLogin* owner) : QDialog(owner), m_owner(owner) {
     layout->addLayout(buttons);
     setFixedSize(340, 300);
 
-    connect(btnSelect, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnSelectClick(); }); });
+    connect(btnSelect, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnSelectClick(); }); });
     connect(FileList, &QListWidget::itemDoubleClicked, this,
             [this] { guarded(this, [this] { FileListDblClick(); }); });
 }
@@ -64,7 +65,8 @@ void TfrmSetting::FormShow() {
     QString current;
     {
         SettingsSession settings;
-        current = QString::fromStdString(ReadSetting(kSettingsSection, kLanguageValue, kMissingSetting));
+        current =
+            QString::fromStdString(ReadSetting(kSettingsSection, kLanguageValue, kMissingSetting));
     }
     for (int row = 0; row < FileList->count(); ++row) {
         if (QFileInfo(FileList->item(row)->data(kPathRole).toString()) == QFileInfo(current)) {
@@ -91,10 +93,11 @@ void TfrmSetting::readFolder(const QString& folder) {
         return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
     });
     for (const Entry& e : entries) {
-        auto* item = new QListWidgetItem(kestrelIcon(e.isFolder ? QStringLiteral("folder") : QStringLiteral("language")),
-                                         e.isFolder ? QStringLiteral("[") + e.name + QStringLiteral("]")
-                                                    : e.name.left(e.name.size() - 4),
-                                         FileList);
+        auto* item = new QListWidgetItem(
+            kestrelIcon(e.isFolder ? QStringLiteral("folder") : QStringLiteral("language")),
+            e.isFolder ? QStringLiteral("[") + e.name + QStringLiteral("]")
+                       : e.name.left(e.name.size() - 4),
+            FileList);
         item->setData(kPathRole, dir.filePath(e.name));
         item->setToolTip(e.name);
     }
@@ -107,7 +110,8 @@ QString TfrmSetting::selectedPath() const {
 
 void TfrmSetting::ChangeLanguage() {
     WaitCursor wait;
-    lumo::app::ChangeLanguage(selectedPath(), m_owner->languageTargets(), m_owner->controlLanguageSink());
+    lumo::app::ChangeLanguage(selectedPath(), m_owner->languageTargets(),
+                              m_owner->controlLanguageSink());
 }
 
 void TfrmSetting::btnSelectClick() {

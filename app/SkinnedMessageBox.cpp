@@ -37,7 +37,7 @@ bool execSkinned(QWidget* parent, SkinnedMessageBox::Kind kind, const QString& t
     box.setModal(true);
 
     auto* icon = new QLabel(&box);
-    const char* iconName = kind == Kind::Confirmation ? "question"
+    const char* iconName = kind == Kind::Confirmation  ? "question"
                            : kind == Kind::Information ? "information"
                                                        : "error";
     icon->setPixmap(kestrelPixmap(QString::fromLatin1(iconName), 40));
@@ -106,7 +106,9 @@ bool SkinnedMessageBox::show(QWidget* parent, Kind kind, const QString& text) {
     return execSkinned(parent, kind, text);
 }
 
-void SkinnedMessageBox::error(QWidget* parent, const QString& text) { show(parent, Kind::Error, text); }
+void SkinnedMessageBox::error(QWidget* parent, const QString& text) {
+    show(parent, Kind::Error, text);
+}
 
 void SkinnedMessageBox::information(QWidget* parent, const QString& text) {
     show(parent, Kind::Information, text);
@@ -116,7 +118,9 @@ bool SkinnedMessageBox::confirm(QWidget* parent, const QString& text) {
     return show(parent, Kind::Confirmation, text);
 }
 
-void SkinnedMessageBox::showPlainError(const QString& text) { show(nullptr, Kind::PlainError, text); }
+void SkinnedMessageBox::showPlainError(const QString& text) {
+    show(nullptr, Kind::PlainError, text);
+}
 
 void SkinnedMessageBox::showUnhandledError(QWidget* parent, const QString& text) {
     show(parent, Kind::UnhandledError, text);

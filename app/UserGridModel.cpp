@@ -57,13 +57,15 @@ QString UserGridModel::cellText(int row, int column) const {
     }
     // Multi-line fields show on one line in the grid.
     QString text = v.toString();
-    text.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
 }
 
 QVariant UserGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return cellText(index.row(), index.column());
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return cellText(index.row(), index.column());
     return {};
 }
 
@@ -73,9 +75,12 @@ QVariant UserGridModel::headerData(int section, Qt::Orientation orientation, int
         return section >= 0 && section < m_captions.size() ? m_captions[section] : QVariant();
     if (section != m_dataset.currentRow()) return QString();
     switch (m_dataset.state()) {
-    case Dataset::State::Insert: return QStringLiteral("✱");
-    case Dataset::State::Edit: return QStringLiteral("✎");
-    default: return QStringLiteral("▶");
+        case Dataset::State::Insert:
+            return QStringLiteral("✱");
+        case Dataset::State::Edit:
+            return QStringLiteral("✎");
+        default:
+            return QStringLiteral("▶");
     }
 }
 

@@ -42,8 +42,8 @@ void UserGridView::followDataset() {
     if (row >= 0 && row < m_model.rowCount()) {
         const int column = currentIndex().isValid() ? currentIndex().column() : 0;
         const QModelIndex index = m_model.index(row, column);
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                     QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollTo(index);
     } else {
         selectionModel()->clear();
@@ -67,8 +67,9 @@ void UserGridView::keyboardSearch(const QString& search) {
     if (row >= 0) {
         m_dataset.setCurrentRow(row);
         // The column keeps the focus.
-        selectionModel()->setCurrentIndex(m_model.index(row, column),
-                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(
+            m_model.index(row, column),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 }
 

@@ -12,9 +12,7 @@ namespace lumo::app {
 
 namespace {
 
-[[noreturn]] void fail(const QSqlError& error) {
-    throw DatabaseError(error.text().toStdString());
-}
+[[noreturn]] void fail(const QSqlError& error) { throw DatabaseError(error.text().toStdString()); }
 
 }  // namespace
 
@@ -56,8 +54,9 @@ void UserStore::connect(const QString& path) {
     db.close();
     // "mode=rw" makes SQLite refuse to create a missing file: the database is delivered with
     // the program and never made here.
-    const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
-                            .toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw");
+    const QString uri =
+        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+        QStringLiteral("?mode=rw");
     db.setDatabaseName(uri);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open()) fail(db.lastError());
@@ -108,7 +107,8 @@ Dataset& UserStore::GetUserTemplate(const QString& personNumber, const QString& 
 
 Dataset& UserStore::GetAllUser() {
     m_qryTemplate->close();
-    m_qryTemplate->setStatement(QStringLiteral("SELECT USER_ID, TPL FROM TEMPLATE ORDER BY USER_ID"));
+    m_qryTemplate->setStatement(
+        QStringLiteral("SELECT USER_ID, TPL FROM TEMPLATE ORDER BY USER_ID"));
     m_qryTemplate->open();
     return *m_qryTemplate;
 }

@@ -1,10 +1,9 @@
-#include "app/CommonPF.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
 
 #include "TempRegistry.h"
+#include "app/CommonPF.h"
 
 using namespace lumo::app;
 using lumo::registry::Root;

@@ -1,11 +1,10 @@
-#include "app/Dataset.h"
-
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 
 #include "TestDatabase.h"
 #include "app/DatabaseError.h"
+#include "app/Dataset.h"
 #include "app/DateMask.h"
 #include "app/UserGridModel.h"
 #include "app/UserStore.h"
@@ -65,7 +64,9 @@ TEST_F(DatasetTest, InsertPostAssignsTheKeyAndCancelDropsTheRow) {
     users().post();
     EXPECT_EQ(users().state(), State::Browse);
     EXPECT_GT(users().value("ID").toInt(), 3);
-    EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM USERS WHERE UserID='O''Neil''); DROP TABLE USERS; --'"), 1);
+    EXPECT_EQ(
+        m_db.count("SELECT COUNT(*) FROM USERS WHERE UserID='O''Neil''); DROP TABLE USERS; --'"),
+        1);
     EXPECT_GE(resets.count(), 3);
 }
 

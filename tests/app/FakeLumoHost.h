@@ -19,16 +19,23 @@ public:
         QString matchingTemplate;
     };
 
-    explicit FakeLumoHost(QStringList* log, Script* script = nullptr) : m_log(log), m_script(script) {}
+    explicit FakeLumoHost(QStringList* log, Script* script = nullptr)
+        : m_log(log), m_script(script) {}
 
     void setVisible(bool visible) override { m_log->append(QString("Visible=%1").arg(visible)); }
-    void SetLanguageFile(const QString& fileName) override { m_log->append("SetLanguageFile " + fileName); }
-    void setIsAutoRegister(bool value) override { m_log->append(QString("IsAutoRegister=%1").arg(value)); }
+    void SetLanguageFile(const QString& fileName) override {
+        m_log->append("SetLanguageFile " + fileName);
+    }
+    void setIsAutoRegister(bool value) override {
+        m_log->append(QString("IsAutoRegister=%1").arg(value));
+    }
     bool Register() override {
         m_log->append("Register");
         return pop(m_script ? &m_script->registerResults : nullptr, false);
     }
-    QString RegisterTemplate() override { return pop(m_script ? &m_script->registerTemplates : nullptr, QString()); }
+    QString RegisterTemplate() override {
+        return pop(m_script ? &m_script->registerTemplates : nullptr, QString());
+    }
     int FingerIndex() override { return pop(m_script ? &m_script->fingerIndexes : nullptr, 1); }
     bool GetVerTemplate() override {
         m_log->append("GetVerTemplate");

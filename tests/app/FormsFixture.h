@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -46,8 +46,10 @@ protected:
 
     void SetUp() override {
         ensureApplication();
-        for (const char* file : {"English.ini", "Chinese Simplified.ini", "Chinese Traditional.ini", "Spanish.ini"})
-            QFile::copy(QStringLiteral(LUMO_SOURCE_DIR "/app/resources/") + file, m_db.folder() + "/" + file);
+        for (const char* file :
+             {"English.ini", "Chinese Simplified.ini", "Chinese Traditional.ini", "Spanish.ini"})
+            QFile::copy(QStringLiteral(LUMO_SOURCE_DIR "/app/resources/") + file,
+                        m_db.folder() + "/" + file);
         lumo::app::setProgramFolder(m_db.folder());
         lumo::app::languageTable().resetToDefaults();
         lumo::app::SkinnedMessageBox::setResponder([this](Kind kind, const QString& text) {

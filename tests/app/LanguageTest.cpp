@@ -1,5 +1,3 @@
-#include "app/Language.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,6 +6,7 @@
 
 #include "TempRegistry.h"
 #include "app/CommonPF.h"
+#include "app/Language.h"
 #include "platform/ini/IniFile.h"
 
 using namespace lumo::app;
@@ -98,11 +97,11 @@ TEST_F(LanguageTest, ValueRules) {
     } cases[] = {
         {"LANG_29==Wirklich loeschen ?", 29, "=Wirklich loeschen ?"},  // only the first "=" splits
         {"LANG_29 = =x", 29, "=x"},
-        {"LANG_1=", 1, ""},                                            // present but empty
-        {"LANG_2=\"  Name  \"", 2, "  Name  "},                        // quotes keep blanks
-        {"lang_3=Geburtstag", 3, "Geburtstag"},                        // key case ignored
-        {"LANG_4=住址", 4, QString::fromUtf8("住址")},                  // UTF-8 text
-        {"LANG_5", 5, "Tel"},                                          // malformed: default
+        {"LANG_1=", 1, ""},                             // present but empty
+        {"LANG_2=\"  Name  \"", 2, "  Name  "},         // quotes keep blanks
+        {"lang_3=Geburtstag", 3, "Geburtstag"},         // key case ignored
+        {"LANG_4=住址", 4, QString::fromUtf8("住址")},  // UTF-8 text
+        {"LANG_5", 5, "Tel"},                           // malformed: default
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -165,9 +164,13 @@ TEST_F(LanguageTest, StartupWithDeletedOrMissingFileFallsBackToEnglishAndWritesI
         m_log.clear();
         const QString gone = writeFile("Gone.ini", "[LANGUAGE]\nLANG_10=Gone\n");
         QFile::remove(gone);
-        if (QByteArray(stored) == "deleted") TempRegistry::setLumoValue("Language", gone.toStdString());
-        if (QByteArray(stored) == "none") lumo::registry::deleteValue(lumo::registry::Root::LocalMachine, "SOFTWARE\\LUMO", "Language");
-        if (QByteArray(stored) == "folder") TempRegistry::setLumoValue("Language", m_folder.path().toStdString());
+        if (QByteArray(stored) == "deleted")
+            TempRegistry::setLumoValue("Language", gone.toStdString());
+        if (QByteArray(stored) == "none")
+            lumo::registry::deleteValue(lumo::registry::Root::LocalMachine, "SOFTWARE\\LUMO",
+                                        "Language");
+        if (QByteArray(stored) == "folder")
+            TempRegistry::setLumoValue("Language", m_folder.path().toStdString());
         const DefaultLanguageChoice choice = ReadDefaultLanguage(targets(), &m_control);
         EXPECT_EQ(choice.path, english);
         EXPECT_TRUE(choice.loaded);

@@ -51,7 +51,8 @@ TEST_F(LoginFormTest, TheDialogCannotBeClosedWithoutAPasswordAndCancelEndsTheRun
         stayedOpen = login->isVisible();
         login->btnCancel->click();
     });
-    auto main = std::make_unique<TfrmMain>([this] { return std::make_unique<FakeLumoHost>(&m_controlLog); });
+    auto main = std::make_unique<TfrmMain>(
+        [this] { return std::make_unique<FakeLumoHost>(&m_controlLog); });
     EXPECT_TRUE(stayedOpen);
     EXPECT_TRUE(main->loginCancelled());
     EXPECT_FALSE(main->frmLogin()->isLoginAccepted());
@@ -100,7 +101,8 @@ TEST_F(LoginFormTest, ChangePasswordChecksInOrderWithFocus) {
         EXPECT_EQ(dialog->focusWidget(), dialog->*c.focus);
         EXPECT_TRUE(dialog->isVisible());
     }
-    for (QLineEdit* box : {dialog->edtOldPwd, dialog->edtNewPwd, dialog->edtRePwd}) EXPECT_EQ(box->maxLength(), 10);
+    for (QLineEdit* box : {dialog->edtOldPwd, dialog->edtNewPwd, dialog->edtRePwd})
+        EXPECT_EQ(box->maxLength(), 10);
     EXPECT_FALSE(TempRegistry::lumoValue("Password").has_value());
 }
 
@@ -141,7 +143,8 @@ TEST_F(LoginFormTest, ChangedPasswordSurvivesARestartTwoChangesInOneRun) {
 
 TEST_F(LoginFormTest, CancelEndsTheProgramWithoutShowingTheWindow) {
     scheduleLogin({});
-    EXPECT_EQ(runKestrel(*qApp, [this] { return std::make_unique<FakeLumoHost>(&m_controlLog); }), 0);
+    EXPECT_EQ(runKestrel(*qApp, [this] { return std::make_unique<FakeLumoHost>(&m_controlLog); }),
+              0);
     EXPECT_FALSE(m_controlLog.contains("Visible=0"));
 }
 

@@ -1,8 +1,7 @@
-#include "app/LoginState.h"
-
 #include <gtest/gtest.h>
 
 #include "TempRegistry.h"
+#include "app/LoginState.h"
 #include "app/PasswordDigest.h"
 
 using namespace lumo::app;
@@ -79,7 +78,7 @@ TEST_F(LoginStateTest, ChangeChecksInOrder) {
         {"  ", "new", "new", Change::OldBlank},
         {"907531", " ", "", Change::NewBlank},
         {"907531", "new", "", Change::RetypeBlank},
-        {"wrong", "new", "other", Change::OldWrong},   // old checked before the match
+        {"wrong", "new", "other", Change::OldWrong},  // old checked before the match
         {"907531", "new", "other", Change::NotMatched},
     };
     for (const auto& c : cases) {

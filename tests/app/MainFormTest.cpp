@@ -108,7 +108,9 @@ TEST_F(MainFormTest, EditSavesTheBoxesAndTheDate) {
     w.dbedtAge->setText(mask.toText(QDate(1990, 12, 31)));
     w.dbedtAdd->setPlainText("Line 1\nLine 2");
     w.tBtnSave->click();
-    EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM USERS WHERE Name='Alicia' AND DOB='1990-12-31' AND Address='Line 1\nLine 2'"), 1);
+    EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM USERS WHERE Name='Alicia' AND DOB='1990-12-31' AND "
+                         "Address='Line 1\nLine 2'"),
+              1);
 
     // A partly typed date is refused before the confirmation; an empty box clears the date.
     m_messages.clear();
@@ -125,11 +127,14 @@ TEST_F(MainFormTest, EditSavesTheBoxesAndTheDate) {
 
 TEST_F(MainFormTest, DeleteAsksAndRemovesThePersonWithTemplates) {
     m_db.addPersons({{"1001", "Alice"}, {"1002", "Bruno"}});
-    m_db.exec({"INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) VALUES (1, 1, 'a'), (1, 2, 'b'), (1, 3, 'c'), (2, 1, 'd')"});
+    m_db.exec(
+        {"INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) VALUES (1, 1, 'a'), (1, 2, 'b'), (1, 3, "
+         "'c'), (2, 1, 'd')"});
     TfrmMain& w = start();
     m_answers = {false};
     w.tBtnDelete->click();
-    EXPECT_EQ(messageTexts(), QStringList({"Do you want to delete this person and the person's fingerprints?"}));
+    EXPECT_EQ(messageTexts(),
+              QStringList({"Do you want to delete this person and the person's fingerprints?"}));
     EXPECT_EQ(m_messages[0].kind, Kind::Confirmation);
     EXPECT_EQ(w.qryUser().recordCount(), 2);
     w.tBtnDelete->click();
@@ -268,7 +273,8 @@ TEST_F(MainFormTest, LanguageSelectionSelectClosesDoubleClickStaysOpen) {
         QListWidget* list = dialog->FileList;
         QStringList names;
         for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
-        EXPECT_EQ(names, QStringList({"Chinese Simplified", "Chinese Traditional", "English", "Spanish"}));
+        EXPECT_EQ(names,
+                  QStringList({"Chinese Simplified", "Chinese Traditional", "English", "Spanish"}));
         list->setCurrentRow(names.indexOf("Spanish"));
         emit list->itemDoubleClicked(list->currentItem());
         EXPECT_TRUE(dialog->isVisible());
@@ -283,7 +289,8 @@ TEST_F(MainFormTest, LanguageSelectionSelectClosesDoubleClickStaysOpen) {
     EXPECT_EQ(w.cboSearch->currentIndex(), 0);
     EXPECT_EQ(w.cboSearch->itemText(0), QString::fromUtf8("全文查找"));
     EXPECT_EQ(w.ToolButton5->text(), "MF Card");
-    EXPECT_EQ(TempRegistry::lumoValue("Language"), (m_db.folder() + "/Chinese Simplified.ini").toStdString());
+    EXPECT_EQ(TempRegistry::lumoValue("Language"),
+              (m_db.folder() + "/Chinese Simplified.ini").toStdString());
     EXPECT_TRUE(m_controlLog.contains("SetLanguageFile lumo.spa"));
     EXPECT_EQ(m_controlLog.filter("SetLanguageFile").last(), "SetLanguageFile lumo.chs");
     // Messages read the table at the moment they are shown.
@@ -298,7 +305,8 @@ TEST_F(MainFormTest, MissingDatabaseShowsTheErrorAndEndsTheProgram) {
     EXPECT_TRUE(w.terminated());
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].kind, Kind::Error);
-    EXPECT_TRUE(m_messages[0].text.startsWith("Unable to connect to the database!\n\r")) << m_messages[0].text.toStdString();
+    EXPECT_TRUE(m_messages[0].text.startsWith("Unable to connect to the database!\n\r"))
+        << m_messages[0].text.toStdString();
     EXPECT_GT(m_messages[0].text.size(), QString("Unable to connect to the database!\n\r").size());
     EXPECT_FALSE(QFile::exists(m_db.path()));
 }
@@ -318,8 +326,9 @@ TEST_F(MainFormTest, PhotoLoadAndClear) {
     w.tBtnEdit->click();
     w.btnLoad->click();
     EXPECT_EQ(shownFolder, m_db.folder() + "/");
-    EXPECT_EQ(shownFilter, "All (*.gif *.jpg *.jpeg *.bmp);;GIF Image (*.gif);;JPEG Image File (*.jpg);;"
-                           "JPEG Image File (*.jpeg);;Bitmaps (*.bmp)");
+    EXPECT_EQ(shownFilter,
+              "All (*.gif *.jpg *.jpeg *.bmp);;GIF Image (*.gif);;JPEG Image File (*.jpg);;"
+              "JPEG Image File (*.jpeg);;Bitmaps (*.bmp)");
     EXPECT_FALSE(w.imgPhoto->pixmap().isNull());
     w.tBtnSave->click();
     EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM USERS WHERE PHOTO='" + picture + "'"), 1);
@@ -338,18 +347,26 @@ TEST_F(MainFormTest, EnrollmentWritesOneRowPerFinger) {
     TfrmMain& w = start();
     for (int i = 0; i < 4; ++i) w.tbtnEnroll->click();
     EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM TEMPLATE"), 2);
-    EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM TEMPLATE WHERE USER_ID=1 AND TPL_INDEX=3 AND TPL='second'"), 1);
-    EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM TEMPLATE WHERE USER_ID=1 AND TPL_INDEX=4 AND TPL='other'"), 1);
+    EXPECT_EQ(m_db.count(
+                  "SELECT COUNT(*) FROM TEMPLATE WHERE USER_ID=1 AND TPL_INDEX=3 AND TPL='second'"),
+              1);
+    EXPECT_EQ(
+        m_db.count("SELECT COUNT(*) FROM TEMPLATE WHERE USER_ID=1 AND TPL_INDEX=4 AND TPL='other'"),
+        1);
     EXPECT_EQ(m_controlLog.filter("IsAutoRegister=1").size(), 4);
     EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(MainFormTest, VerificationSelectsTheFirstMatchAndCountsTheComparisons) {
-    std::initializer_list<Person> persons = {{"1001", "A"}, {"1002", "B"}, {"1003", "C"}, {"1004", "D"}};
+    std::initializer_list<Person> persons = {
+        {"1001", "A"}, {"1002", "B"}, {"1003", "C"}, {"1004", "D"}};
     m_db.addPersons(persons);
     QStringList rows;
     for (int i = 1; i <= 10; ++i)
-        rows << QString("INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) VALUES (%1, %2, 't%3')").arg((i + 1) / 3 + 1).arg(i).arg(i);
+        rows << QString("INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) VALUES (%1, %2, 't%3')")
+                    .arg((i + 1) / 3 + 1)
+                    .arg(i)
+                    .arg(i);
     m_db.exec(rows);
     TfrmMain& w = start();
     m_script.captureResults = {true, false};

@@ -16,8 +16,10 @@ public:
         ::setenv("LUMO_REGISTRY", m_dir.path().toUtf8().constData(), 1);
     }
     ~TempRegistry() {
-        if (m_old) ::setenv("LUMO_REGISTRY", m_old->c_str(), 1);
-        else ::unsetenv("LUMO_REGISTRY");
+        if (m_old)
+            ::setenv("LUMO_REGISTRY", m_old->c_str(), 1);
+        else
+            ::unsetenv("LUMO_REGISTRY");
     }
     TempRegistry(const TempRegistry&) = delete;
     TempRegistry& operator=(const TempRegistry&) = delete;
@@ -25,10 +27,12 @@ public:
     QString path() const { return m_dir.path(); }
 
     static std::optional<std::string> lumoValue(const std::string& name) {
-        return lumo::registry::readValue(lumo::registry::Root::LocalMachine, "SOFTWARE\\LUMO", name);
+        return lumo::registry::readValue(lumo::registry::Root::LocalMachine, "SOFTWARE\\LUMO",
+                                         name);
     }
     static void setLumoValue(const std::string& name, const std::string& value) {
-        lumo::registry::writeValue(lumo::registry::Root::LocalMachine, "SOFTWARE\\LUMO", name, value);
+        lumo::registry::writeValue(lumo::registry::Root::LocalMachine, "SOFTWARE\\LUMO", name,
+                                   value);
     }
 
 private:

@@ -1,12 +1,13 @@
 // A temporary person database made from the shipped schema, with the rows a test asks for.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QUuid>
-#include <gtest/gtest.h>
 
 #include "app/DatabaseFile.h"
 
@@ -21,8 +22,8 @@ struct Person {
 class TestDatabase {
 public:
     TestDatabase() {
-        lumo::app::createDatabaseFile(path(),
-                                      {QStringLiteral(LUMO_SOURCE_DIR "/app/resources/schema.sql")});
+        lumo::app::createDatabaseFile(
+            path(), {QStringLiteral(LUMO_SOURCE_DIR "/app/resources/schema.sql")});
     }
 
     QString path() const { return m_dir.filePath("LUMO.mdb"); }
@@ -45,11 +46,14 @@ public:
         QStringList statements;
         for (const Person& p : persons) {
             auto lit = [](const char* v) {
-                return v ? "'" + QString::fromUtf8(v).replace("'", "''") + "'" : QStringLiteral("NULL");
+                return v ? "'" + QString::fromUtf8(v).replace("'", "''") + "'"
+                         : QStringLiteral("NULL");
             };
-            statements << QStringLiteral("INSERT INTO USERS (UserID, Name, DOB, Address, Remark3) "
-                                         "VALUES (%1, %2, %3, %4, %5)")
-                              .arg(lit(p.userId), lit(p.name), lit(p.dob), lit(p.address), lit(p.remark3));
+            statements << QStringLiteral(
+                              "INSERT INTO USERS (UserID, Name, DOB, Address, Remark3) "
+                              "VALUES (%1, %2, %3, %4, %5)")
+                              .arg(lit(p.userId), lit(p.name), lit(p.dob), lit(p.address),
+                                   lit(p.remark3));
         }
         exec(statements);
     }

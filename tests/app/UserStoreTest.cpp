@@ -1,5 +1,3 @@
-#include "app/UserStore.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -10,6 +8,7 @@
 #include "app/DatabaseError.h"
 #include "app/IncrementalLookup.h"
 #include "app/SearchStatements.h"
+#include "app/UserStore.h"
 
 using namespace lumo::app;
 
@@ -29,10 +28,11 @@ TEST(SearchStatementsTest, StatementsAsTheWindowRunsThem) {
               " SELECT * FROM USERS WHERE (USERID LIKE '%ab%' ) ORDER BY USERID ");
     EXPECT_EQ(searchStatement("O'Neil", 2),
               " SELECT * FROM USERS WHERE (NAME LIKE '%O''Neil%' ) ORDER BY USERID ");
-    EXPECT_EQ(searchStatement("x", 0),
-              " SELECT * FROM USERS WHERE (USERID LIKE '%x%' OR NAME LIKE '%x%' OR DOB LIKE '%x%' OR "
-              " ADDRESS LIKE '%x%' OR TEL LIKE '%x%' OR EMAIL LIKE '%x%' OR      REMARK1 LIKE '%x%' OR "
-              "REMARK2 LIKE '%x%' OR REMARK3 LIKE '%x%' ) ORDER BY USERID ");
+    EXPECT_EQ(
+        searchStatement("x", 0),
+        " SELECT * FROM USERS WHERE (USERID LIKE '%x%' OR NAME LIKE '%x%' OR DOB LIKE '%x%' OR "
+        " ADDRESS LIKE '%x%' OR TEL LIKE '%x%' OR EMAIL LIKE '%x%' OR      REMARK1 LIKE '%x%' OR "
+        "REMARK2 LIKE '%x%' OR REMARK3 LIKE '%x%' ) ORDER BY USERID ");
     EXPECT_EQ(lookupStatement(" 1'", 1), "SELECT ID, UserID FROM USERS WHERE UserID LIKE ' 1''%' ");
     EXPECT_EQ(lookupStatement("Al", 2), "SELECT ID, Name FROM USERS WHERE Name LIKE 'Al%' ");
     EXPECT_EQ(lookupStatement("Al", 0), "");
@@ -66,11 +66,11 @@ TEST_F(UserStoreTest, Searches) {
         QStringList expected;
     } cases[] = {
         {"O'Neil", 0, {"2001"}},
-        {"o'neil", 2, {"2001"}},              // LIKE ignores letter case
+        {"o'neil", 2, {"2001"}},  // LIKE ignores letter case
         {"'quotes'", 0, {"2001"}},
         {"'", 1, {}},
         {"   ", 0, {"1001", "1002", "2001", "ABC"}},
-        {" 1984 ", 0, {"1001"}},              // the date of birth as the database renders it
+        {" 1984 ", 0, {"1001"}},  // the date of birth as the database renders it
         {"1979-11", 0, {"1002"}},
         {"road", 0, {"ABC"}},
         {"road", 2, {}},
@@ -87,10 +87,15 @@ TEST_F(UserStoreTest, Searches) {
 }
 
 TEST_F(UserStoreTest, DeletingAPersonRemovesTheTemplatesAndKeepsOthers) {
-    m_db.exec({"INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 1, 'a' FROM USERS WHERE UserID='1002'",
-               "INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 3, 'b' FROM USERS WHERE UserID='1002'",
-               "INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 7, 'c' FROM USERS WHERE UserID='1002'",
-               "INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 2, 'd' FROM USERS WHERE UserID='1001'"});
+    m_db.exec(
+        {"INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 1, 'a' FROM USERS WHERE "
+         "UserID='1002'",
+         "INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 3, 'b' FROM USERS WHERE "
+         "UserID='1002'",
+         "INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 7, 'c' FROM USERS WHERE "
+         "UserID='1002'",
+         "INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 2, 'd' FROM USERS WHERE "
+         "UserID='1001'"});
     Dataset& users = m_store.qryUser();
     ASSERT_TRUE(users.locate("UserID", "1002"));
     m_store.deletePerson();
@@ -98,13 +103,19 @@ TEST_F(UserStoreTest, DeletingAPersonRemovesTheTemplatesAndKeepsOthers) {
     EXPECT_EQ(users.text("UserID"), "2001");  // the next row becomes current
     EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM USERS"), 3);
     EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM TEMPLATE"), 1);
-    EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM TEMPLATE t JOIN USERS u ON u.ID=t.USER_ID WHERE u.UserID='1001'"), 1);
+    EXPECT_EQ(
+        m_db.count(
+            "SELECT COUNT(*) FROM TEMPLATE t JOIN USERS u ON u.ID=t.USER_ID WHERE u.UserID='1001'"),
+        1);
 }
 
 TEST_F(UserStoreTest, FailedPersonDeletionDeletesNothing) {
-    m_db.exec({"INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 1, 'a' FROM USERS WHERE UserID='1001'",
-               // A rule of the file that refuses the person's deletion, after the templates went.
-               "CREATE TRIGGER keep BEFORE DELETE ON USERS BEGIN SELECT RAISE(ABORT, 'kept by rule'); END"});
+    m_db.exec(
+        {"INSERT INTO TEMPLATE (USER_ID, TPL_INDEX, TPL) SELECT ID, 1, 'a' FROM USERS WHERE "
+         "UserID='1001'",
+         // A rule of the file that refuses the person's deletion, after the templates went.
+         "CREATE TRIGGER keep BEFORE DELETE ON USERS BEGIN SELECT RAISE(ABORT, 'kept by rule'); "
+         "END"});
     EXPECT_THROW(m_store.deletePerson(), DatabaseError);
     EXPECT_EQ(m_db.count("SELECT COUNT(*) FROM TEMPLATE"), 1);
     EXPECT_EQ(m_store.qryUser().recordCount(), 4);
@@ -154,12 +165,12 @@ TEST_F(UserStoreTest, LookupCompletesAsTyped) {
         {"1001 ", 1, ' ', false, "", 0, 0},  // equal without blanks, but not shorter
         {"1", 1, kKeyBackspace, false, "", 0, 0},
         {"AB", 1, 'B', true, "ABC", 2, 1},
-        {"ab", 1, 'b', false, "", 0, 0},     // found ABC: other letter case completes nothing
+        {"ab", 1, 'b', false, "", 0, 0},  // found ABC: other letter case completes nothing
         {"Dana O'", 2, '\'', false, "", 0, 0},
         {"Ch", 2, 'h', true, "Chen Wei", 2, 6},
-        {"1", 0, '1', false, "", 0, 0},      // no lookup in mode 0
+        {"1", 0, '1', false, "", 0, 0},  // no lookup in mode 0
         {"9", 1, '9', false, "", 0, 0},
-        {"", 1, 'x', false, "", 0, 0},       // a cleared box stays empty
+        {"", 1, 'x', false, "", 0, 0},  // a cleared box stays empty
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -35,8 +35,10 @@ bool save(QWidget* widget, const QString& path) {
 void copyFolder(const QString& from, const QString& to) {
     QDir source(from);
     QDir().mkpath(to);
-    for (const QFileInfo& entry : source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir()) copyFolder(entry.filePath(), to + "/" + entry.fileName());
+    for (const QFileInfo& entry :
+         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isDir())
+            copyFolder(entry.filePath(), to + "/" + entry.fileName());
         else if (entry.suffix() == "ini" || entry.suffix() == "mdb" || entry.suffix() == "jpg")
             QFile::copy(entry.filePath(), to + "/" + entry.fileName());
     }
@@ -61,8 +63,10 @@ int main(int argc, char* argv[]) {
     const struct {
         const char* file;
         const char* tag;
-    } languages[] = {{"English.ini", "en"}, {"Chinese Simplified.ini", "chs"},
-                     {"Chinese Traditional.ini", "cht"}, {"Spanish.ini", "es"}};
+    } languages[] = {{"English.ini", "en"},
+                     {"Chinese Simplified.ini", "chs"},
+                     {"Chinese Traditional.ini", "cht"},
+                     {"Spanish.ini", "es"}};
     bool ok = true;
     for (const auto& language : languages) {
         QTemporaryDir registry;
