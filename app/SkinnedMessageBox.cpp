@@ -10,7 +10,9 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "app/BoxButtonTexts.h"
 #include "app/KestrelSkin.h"
+#include "app/LanguageTable.h"
 
 namespace lumo::app {
 
@@ -56,15 +58,16 @@ bool execSkinned(QWidget* parent, SkinnedMessageBox::Kind kind, const QString& t
     body->addWidget(icon, 0, Qt::AlignTop);
     body->addWidget(message, 1);
 
+    const BoxButtonTexts captions = boxButtonTexts(languageTable().controlLanguageFile());
     auto* buttons = new QFrame(&box);
     buttons->setObjectName(QStringLiteral("messageButtons"));
     auto* row = new QHBoxLayout(buttons);
     row->setContentsMargins(16, 10, 16, 10);
     row->addStretch(1);
     if (kind == Kind::Confirmation) {
-        auto* yes = new QPushButton(QApplication::translate("SkinnedMessageBox", "&Yes"), buttons);
+        auto* yes = new QPushButton(captions.yes, buttons);
         yes->setObjectName(QStringLiteral("btnYes"));
-        auto* no = new QPushButton(QApplication::translate("SkinnedMessageBox", "&No"), buttons);
+        auto* no = new QPushButton(captions.no, buttons);
         no->setObjectName(QStringLiteral("btnNo"));
         yes->setMinimumWidth(80);
         no->setMinimumWidth(80);
@@ -75,7 +78,7 @@ bool execSkinned(QWidget* parent, SkinnedMessageBox::Kind kind, const QString& t
         yes->setDefault(true);
         yes->setFocus();
     } else {
-        auto* ok = new QPushButton(QStringLiteral("OK"), buttons);
+        auto* ok = new QPushButton(captions.ok, buttons);
         ok->setObjectName(QStringLiteral("btnOK"));
         ok->setMinimumWidth(80);
         QObject::connect(ok, &QPushButton::clicked, &box, &QDialog::accept);

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "TempRegistry.h"
+#include "app/BoxButtonTexts.h"
 #include "app/CommonPF.h"
 #include "app/Language.h"
 #include "platform/ini/IniFile.h"
@@ -236,6 +237,30 @@ TEST_F(LanguageTest, ShippedTranslationsDifferFromEnglish) {
         int same = 0;
         for (int n = 1; n <= LanguageTable::kCount; ++n) same += other.text(n) == english.text(n);
         EXPECT_LT(same, 5);  // only words that stay the same, such as "Foto"
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BoxButtonTextsTest, FollowTheControlLanguageFile) {
+    const struct {
+        const char* file;
+        const char* yes;
+        const char* ok;
+    } cases[] = {
+        {"lumo.en", "&Yes", "OK"},      {"Lumo.en", "&Yes", "OK"},
+        {"lumo.chs", "是(&Y)", "确定"}, {"LUMO.CHT", "是(&Y)", "確定"},
+        {"lumo.spa", "&Sí", "Aceptar"}, {"", "&Yes", "OK"},
+        {"unknown.xyz", "&Yes", "OK"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const lumo::app::BoxButtonTexts texts =
+            lumo::app::boxButtonTexts(QString::fromUtf8(c.file));
+        EXPECT_EQ(texts.yes, QString::fromUtf8(c.yes));
+        EXPECT_EQ(texts.ok, QString::fromUtf8(c.ok));
     }
 }
 
