@@ -1,11 +1,9 @@
 #include "control/core/EngineFactory.h"
 
-#include "engine/NoSensorEngine.h"
+#include "engine/runtime/FPEngine.h"
 
 namespace lumo::control {
 
-std::shared_ptr<engine::IFPEngine> createEngine() {
-    return std::make_shared<engine::NoSensorEngine>();
-}
+std::shared_ptr<engine::IFPEngine> createEngine() { return std::make_shared<engine::FPEngine>(); }
 
 }  // namespace lumo::control

@@ -1,8 +1,9 @@
 // createEngine(): the engine a new control works with.
 //
-// The class factory of the control library calls it once per control. Until the fingerprint
-// engine is part of the build it returns the built-in NoSensorEngine, which reports "no
-// sensor" and refuses template operations. Throws only what the engine's constructor throws.
+// The class factory of the control library calls it once per control. It returns the
+// fingerprint engine FPEngine, whose sensor and card module follow the engine settings in the
+// registry layer (Sensor=none gives an engine without a scanner). Throws only what the
+// engine's constructor throws.
 #pragma once
 
 #include <memory>
