@@ -478,10 +478,12 @@ bool TfrmMain::ConnectToDB() {
         m_store.connect(path);
         return true;
     } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
+        // The default cursor while the message is up; the caller's busy scope then ends.
+        const bool busy = QApplication::overrideCursor() != nullptr;
+        if (busy) QApplication::restoreOverrideCursor();
         SkinnedMessageBox::error(this,
                                  LANG(33) + QStringLiteral("\n\r") + QString::fromUtf8(e.what()));
-        QApplication::setOverrideCursor(Qt::WaitCursor);  // the caller's cursor scope pops it
+        if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
         return false;
     }
 }
