@@ -16,7 +16,10 @@ inline void ensureDialogApplication() {
     static int argc = 1;
     static char name[] = "test_control_dialogs";
     static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);  // lives until the process ends
+    if (QApplication::instance()) return;
+    // Real text on the offscreen platform (its plain form draws boxes).
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") qputenv("QT_QPA_PLATFORM", "offscreen:fontconfig");
+    new QApplication(argc, argv);  // lives until the process ends
 }
 
 // Makes a fresh folder with (empty) wave files of the five names current for its lifetime.
