@@ -1,6 +1,9 @@
 #include "control/core/VIZErevorMainImpl.h"
 
 #include <QApplication>
+#include <QPushButton>
+#include <algorithm>
+#include <climits>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -11,6 +14,9 @@
 #include "control/core/FingerTemplateTables.h"
 #include "control/core/FormFont.h"
 #include "control/core/QtMessagePresenter.h"
+#include "control/dialogs/Check.h"
+#include "control/dialogs/ImgFinger.h"
+#include "control/dialogs/Register.h"
 #include "control/language/LangStr.h"
 #include "control/resources/LumoMembers.h"
 #include "platform/com/ComError.h"
@@ -327,18 +333,84 @@ HRESULT TLumoMain::put_Cursor(SHORT Value) {
 // --- enrollment and verification entry points -----------------------------------------------
 
 HRESULT TLumoMain::Register(VARIANT_BOOL* Result) {
-    if (Result) *Result = VARIANT_FALSE;
-    return notImplemented("Register");
+    return guarded([&] {
+        requireOut(Result);
+        *Result = VARIANT_FALSE;
+        dialogs::TFMRegister dialog(m_form.data(), *m_presenter);
+        dialog.setEngine(m_engine.get());
+        if (!dialog.PrepareEngine()) return;
+        // The dialog marks the enrolled finger in place, so a host's shorter status string is
+        // filled up with '0' to the ten fingers first.
+        std::string flags = m_checkFinger;
+        if (flags.size() < 10) flags.resize(10, '0');
+        dialog.ShowFingerFlags(flags);
+        dialogs::TImgFinger* hand = dialog.ImgFinger();
+        if (hand && hand->isEnabled() && m_defaultFinger >= 1 && m_defaultFinger <= 10) {
+            if (m_autoRegister) {
+                dialog.BitBtnOK()->hide();
+                dialog.BitBtnCancel()->hide();
+            }
+            // The selection colour, not the enrolled one: the default finger is enrolled
+            // again even when it is marked enrolled.
+            hand->setCurFinger(int(m_defaultFinger));
+            hand->setCurColor(QColor(0x00, 0x66, 0xCC));
+            dialog.ImgFingerClick();
+        }
+        m_engine->setIsRegister(true);
+        dialog.exec();
+        m_checkFinger = dialog.FingerFlags;
+        m_fingerIndex = dialog.FingerIndex;
+        m_registerTemplate = dialog.TemplateText;
+        *Result = toVariantBool(!m_registerTemplate.empty());
+    });
 }
 
 HRESULT TLumoMain::Verify(VARIANT_BOOL* Result) {
-    if (Result) *Result = VARIANT_FALSE;
-    return notImplemented("Verify");
+    return guarded([&] {
+        requireOut(Result);
+        *Result = VARIANT_FALSE;
+        dialogs::TFMCheck dialog(m_form.data(), *m_presenter);
+        dialog.setEngine(m_engine.get());
+        if (m_registerTemplate.empty()) return;
+        try {
+            // A failed start has shown its message; the dialog is shown all the same.
+            dialog.PrepareEngine();
+            dialog.TriesLeft = int(m_verifyCount);
+            dialog.RegTemplate = m_registerTemplate;
+            dialog.VerifyMode = true;
+            dialog.ConnectEvents();
+            const int result = dialog.exec();
+            m_verifyTemplate = dialog.VerTemplate;
+            *Result = toVariantBool(result == QDialog::Accepted);
+        } catch (const std::exception&) {
+            *Result = VARIANT_FALSE;
+            m_presenter->show(m_form.data(), {MessageIcon::Warning,
+                                              language::langStr(language::MsgKey::sFPDataErr),
+                                              MessageButtons::Ok});
+        }
+    });
 }
 
 HRESULT TLumoMain::GetVerTemplate(VARIANT_BOOL* Result) {
-    if (Result) *Result = VARIANT_FALSE;
-    return notImplemented("GetVerTemplate");
+    return guarded([&] {
+        requireOut(Result);
+        *Result = VARIANT_FALSE;
+        dialogs::TFMCheck dialog(m_form.data(), *m_presenter);
+        dialog.setEngine(m_engine.get());
+        dialog.VerifyMode = false;
+        dialog.ConnectEvents();
+        if (!dialog.PrepareEngine()) return;
+        if (m_windowCloseSeconds > 0) {
+            // Seconds beyond the timer's range wait as long as the timer can.
+            const long long ms = std::min<long long>(1000LL * m_windowCloseSeconds, INT_MAX);
+            dialog.TimerCloseWindow()->setInterval(int(ms));
+            dialog.TimerCloseWindow()->start();
+        }
+        if (!m_verHint.empty()) dialog.setWindowTitle(QString::fromStdString(m_verHint));
+        const int result = dialog.exec();
+        m_verifyTemplate = dialog.VerTemplate;
+        *Result = toVariantBool(result == QDialog::Accepted);
+    });
 }
 
 HRESULT TLumoMain::get_RegisterTemplate(BSTR* Value) {
