@@ -106,12 +106,12 @@ TEST_F(PressFlow, FourGoodPressesEnrollAndAPoorOneDoesNotCount) {
     engine.StartEnrollment();
     EXPECT_TRUE(engine.IsRegister());
     EXPECT_EQ(engine.EnrollIndex(), 4);
-    press("102_1");
+    press("103_1");
     sensor().press(blankImage());
-    press("102_2");
-    press("102_3");
+    press("103_2");
+    press("103_3");
     EXPECT_EQ(engine.EnrollIndex(), 1);
-    press("102_4");
+    press("103_4");
     EXPECT_EQ(events.lines,
               (std::vector<std::string>{"image valid", "feature 0 index 4", "image valid",
                                         "feature 1 index 3", "image valid", "feature 0 index 3",
@@ -125,13 +125,13 @@ TEST_F(PressFlow, FourGoodPressesEnrollAndAPoorOneDoesNotCount) {
     // The registration knows its finger and no other.
     std::string reg = events.textDuringEnroll, verText;
     bool changed = false;
-    ASSERT_TRUE(engine.VerTemplateFromImageFile(print("102_6"), 0, verText));
+    ASSERT_TRUE(engine.VerTemplateFromImageFile(print("103_7"), 0, verText));
     EXPECT_TRUE(engine.MatchTemplateStrings(reg, verText, false, changed));
     ASSERT_TRUE(engine.VerTemplateFromImageFile(print("107_1"), 0, verText));
     EXPECT_FALSE(engine.MatchTemplateStrings(reg, verText, false, changed));
     // After the enrollment a press is a capture again.
     events.lines.clear();
-    press("103_1");
+    press("105_1");
     EXPECT_EQ(events.lines.back(), "capture ok");
 }
 
@@ -150,7 +150,7 @@ TEST_F(PressFlow, CancelAndRestartAnEnrollment) {
     engine.setEnrollCount(2);
     sensor();
     engine.StartEnrollment();
-    press("102_1");
+    press("103_1");
     EXPECT_EQ(engine.EnrollIndex(), 1);
     engine.CancelEnrollment();
     EXPECT_FALSE(engine.IsRegister());
@@ -158,8 +158,8 @@ TEST_F(PressFlow, CancelAndRestartAnEnrollment) {
     engine.setIsRegister(true);  // as the control does before showing its dialog
     EXPECT_EQ(engine.EnrollIndex(), 2);
     engine.setEnrollCount(3);  // a running enrollment keeps its count
-    press("102_2");
-    press("102_3");
+    press("103_2");
+    press("103_3");
     EXPECT_EQ(events.lines.back(), "enroll ok");
 }
 
@@ -234,7 +234,7 @@ TEST_F(PressFlow, PressesFromTheFeedFolder) {
     white.fill(255);
     ASSERT_TRUE(white.save(QString::fromStdString(blank)));
     dropIntoFeed(s.feedFolder(), blank, 0);
-    for (const char* name : {"102_1", "102_2", "102_3", "102_4"}) {
+    for (const char* name : {"103_1", "103_2", "103_3", "103_4"}) {
         dropIntoFeed(s.feedFolder(), print(name), 500);
     }
     ASSERT_TRUE(

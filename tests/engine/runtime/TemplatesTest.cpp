@@ -74,10 +74,10 @@ TEST_F(EngineTemplates, RejectsSettingsOutOfRange) {
 }
 
 TEST_F(EngineTemplates, SameFingerMatchesOtherFingerDoesNot) {
-    const std::string regText = reg(print("102_1"));
+    const std::string regText = reg(print("103_1"));
     ASSERT_FALSE(regText.empty());
     EXPECT_EQ(engine.LastTemplateAsText(), regText);
-    EXPECT_TRUE(match(regText, ver(print("102_3"))));
+    EXPECT_TRUE(match(regText, ver(print("103_7"))));
     EXPECT_FALSE(match(regText, ver(print("104_1"))));
     EXPECT_FALSE(match(regText, ver(print("107_2"))));
 }
@@ -86,12 +86,12 @@ TEST_F(EngineTemplates, TemplatesAreMadeInTheCurrentGeneration) {
     for (const char* generation : {"9", "10"}) {
         SCOPED_TRACE(generation);
         engine.setFPEngineVersion(generation);
-        const std::string text = reg(print("102_1"));
+        const std::string text = reg(print("103_1"));
         const Template t = TemplateForms::decodeText(text);
         EXPECT_EQ(generationText(t.generation), generation);
         // Both generations are read and matched whatever the current one is.
         engine.setFPEngineVersion(std::string(generation) == "9" ? "10" : "9");
-        EXPECT_TRUE(match(text, ver(print("102_2"))));
+        EXPECT_TRUE(match(text, ver(print("103_2"))));
     }
 }
 
@@ -118,14 +118,14 @@ TEST_F(EngineTemplates, ConversionsRoundTrip) {
 }
 
 TEST_F(EngineTemplates, LearningUpdatesTheRegistrationOnlyOnAMatch) {
-    std::string regText = reg(print("102_1"));
+    std::string regText = reg(print("103_1"));
     const std::string original = regText;
     bool changed = false;
-    ASSERT_TRUE(engine.MatchTemplateStrings(regText, ver(print("102_2")), true, changed));
+    ASSERT_TRUE(engine.MatchTemplateStrings(regText, ver(print("103_2")), true, changed));
     EXPECT_TRUE(changed);
     EXPECT_NE(regText, original);
     // The learned template still reads and still knows its finger.
-    EXPECT_TRUE(match(regText, ver(print("102_4"))));
+    EXPECT_TRUE(match(regText, ver(print("103_7"))));
 
     std::string untouched = original;
     EXPECT_FALSE(engine.MatchTemplateStrings(untouched, ver(print("108_1")), true, changed));
@@ -356,7 +356,7 @@ TEST_F(EngineTemplates, IdentifiesTheRightFingerAmongAThousand) {
     }
     // Real prints among the synthetic ones.
     engine.setFPEngineVersion("10");
-    for (int finger = 101; finger <= 105; ++finger) {
+    for (int finger = 101; finger <= 107; ++finger) {
         ASSERT_EQ(engine.AddRegTemplateStrToFPCacheDB(handle, 10000 + finger,
                                                       reg(print(std::to_string(finger) + "_1"))),
                   1);
@@ -373,11 +373,10 @@ TEST_F(EngineTemplates, IdentifiesTheRightFingerAmongAThousand) {
         EXPECT_GE(score, 10);
         EXPECT_GT(rank, 0);
     }
-    for (int finger : {102, 104}) {
-        SCOPED_TRACE(finger);
-        EXPECT_EQ(engine.IdentificationFromStrInFPCacheDB(
-                      handle, ver(print(std::to_string(finger) + "_3")), score, rank),
-                  10000 + finger);
+    for (const char* name : {"103_7", "107_6"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(engine.IdentificationFromStrInFPCacheDB(handle, ver(print(name)), score, rank),
+                  10000 + std::stoi(name));
     }
     // A finger that is not stored.
     EXPECT_EQ(engine.IdentificationFromStrInFPCacheDB(handle, ver(print("109_2")), score, rank),

@@ -48,8 +48,8 @@ check "InitSensor without a driver" "1" "$(lumo "call InitSensor")"
 settings "SensorFeed=$work/feed" "CardDump=$work/card.mfd"
 
 # Templates from files; one finger matches, another does not.
-reg=$(lumo "call GetRegTemplateFromFile $data/102_1.tif 500")
-ver=$(lumo "call GetVerTemplateFromFile $data/102_3.tif 0")
+reg=$(lumo "call GetRegTemplateFromFile $data/103_1.tif 500")
+ver=$(lumo "call GetVerTemplateFromFile $data/103_7.tif 0")
 other=$(lumo "call GetVerTemplateFromFile $data/107_2.tif 500")
 [[ -n $reg && -n $ver && -n $other ]] || { echo "FAIL: templates from files: $(cat "$work/err")"; exit 1; }
 check "same finger" "true" "$(lumo "call MatchFinger $reg $ver")"
@@ -81,7 +81,7 @@ check "buffer: released handle" "box: AddRegTemplateStrToFPCacheDB error. Unknow
 # opens; the dialog takes them one by one.
 convert -size 300x300 xc:white "$work/blank.png"
 "$bin/fppress" "$work/blank.png" 500 >/dev/null
-for n in 1 2 3 4; do "$bin/fppress" "$data/102_$n.tif" 500 >/dev/null; done
+for n in 1 2 3 4; do "$bin/fppress" "$data/103_$n.tif" 500 >/dev/null; done
 out=$(timeout 120 "$bin/lumoctl" "put EnrollCount 4" "put DefaultRegFinger 2" "put IsAutoRegister 1" "call Register" "get RegisterTemplate" "get FingerIndex" 2>"$work/err")
 if grep -q "not available in this build" "$work/err"; then
   echo "NOTE: Register is not implemented in the control yet; enrollment through lumoctl not checked"
