@@ -19,7 +19,8 @@ struct ContrastParams {
 };
 
 struct OrientationParams {
-    // Half side of the window averaging the gradient tensor (about two ridge periods).
+    // Half side of the window averaging the gradient tensor (about two ridge periods). The
+    // tensor is kept per 2 x 2 pixel cell, so the radii below are rounded up to even numbers.
     int tensorRadius = 8;
     // Half side of the second, larger smoothing of the orientation vectors (bridges scars,
     // creases and noise).
@@ -27,8 +28,8 @@ struct OrientationParams {
     // Where the flow is unclear (coherence below clearCoherence, fully below noisyCoherence)
     // the orientation is blended with a further smoothing of this half side.
     int wideSmoothRadius = 12;
-    float noisyCoherence = 0.2f;
-    float clearCoherence = 0.5f;
+    float noisyCoherence = 0.5f;
+    float clearCoherence = 0.8f;
     // 3 x 3 box blurs of the image before taking gradients (2 passes ~ Gaussian sigma 1.2).
     int preSmoothPasses = 2;
 };

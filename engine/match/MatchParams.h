@@ -41,7 +41,7 @@ struct MatchParams {
     // Pairs per unit of evidence in the score (fewer than this count doubly against it).
     float fullPairCount = 10.0f;
     // Calibration of the score scale (see Matcher.h and bench/README.md).
-    float scoreScale = 12.0f;
+    float scoreScale = 14.0f;
 };
 
 }  // namespace lumo::engine
