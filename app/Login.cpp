@@ -14,6 +14,10 @@
 #include "app/Main.h"
 #include "app/Setting.h"
 #include "app/SkinnedMessageBox.h"
+#include "app/card/CardKey.h"
+#include "app/card/Empty.h"
+#include "app/card/MFReg.h"
+#include "app/card/MFVer.h"
 
 namespace lumo::app {
 
@@ -95,6 +99,12 @@ void TfrmLogin::FormShow() {
     // Kestrel's other dialogs live from here until the program ends.
     m_frmSetting = new TfrmSetting(this);
     m_frmChangePwd = new TfrmChangePwd(this);
+    // The card dialogs work through the main window's control.
+    LumoHost* control = m_owner ? m_owner->LumoMain() : nullptr;
+    m_frmCardKey = new TfrmCardKey(this);
+    m_frmEmpty = new TfrmEmpty(control, this);
+    m_frmMFReg = new TfrmMFReg(control, this);
+    m_frmMFVer = new TfrmMFVer(control, this);
     ReadDefaultLanguage(languageTargets(), controlLanguageSink());
 }
 
@@ -102,6 +112,9 @@ LanguageTargets TfrmLogin::languageTargets() {
     LanguageTargets targets{this, m_owner};
     targets.push_back(m_frmSetting);
     targets.push_back(m_frmChangePwd);
+    for (LanguageTarget* card :
+         std::initializer_list<LanguageTarget*>{m_frmCardKey, m_frmEmpty, m_frmMFReg, m_frmMFVer})
+        if (card) targets.push_back(card);
     return targets;
 }
 

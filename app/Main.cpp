@@ -31,9 +31,14 @@
 #include "app/SearchStatements.h"
 #include "app/Setting.h"
 #include "app/SkinnedMessageBox.h"
+#include "app/TemplateScan.h"
 #include "app/TextRules.h"
 #include "app/UserGridModel.h"
 #include "app/UserGridView.h"
+#include "app/card/CardKey.h"
+#include "app/card/Empty.h"
+#include "app/card/MFReg.h"
+#include "app/card/MFVer.h"
 
 namespace lumo::app {
 
@@ -182,10 +187,6 @@ void TfrmMain::buildToolbar() {
     tbtnMFCardKey->setObjectName(QStringLiteral("tbtnMFCardKey"));
     ToolButton5->setMenu(mmMF);
     ToolButton5->setPopupMode(QToolButton::InstantPopup);
-    // The card dialogs are not part of this build yet: their items stay visible but disabled
-    // until the card dialogs exist (see the tbtn*FPClick handlers).
-    for (QAction* item : {tbtnEnrollFP, tbtnVerifyFP, tbtnEmptyFP, tbtnMFCardKey})
-        item->setEnabled(false);
 
     auto run = [this](auto handler) {
         return [this, handler] { guarded(this, [this, handler] { (this->*handler)(); }); };
@@ -618,25 +619,24 @@ void TfrmMain::tBtnVerifyClick() {
     // Identification: one capture compared with every stored template until the first match.
     if (!m_LumoMain || m_store.qryUser().state() != Dataset::State::Browse) return;
     WaitCursor wait;
-    int compared = 0;
     bool found = false;
     if (m_LumoMain->GetVerTemplate()) {
         const QString captured = m_LumoMain->VerifyTemplate();
-        Dataset& templates = m_store.GetAllUser();
-        const int total = templates.recordCount();
-        templates.first();
-        while (!templates.eof() && !found) {
-            if (m_LumoMain->MatchFinger(templates.text(QStringLiteral("TPL")), captured)) {
-                const QString person = templates.text(QStringLiteral("USER_ID"));
-                found = true;
-                m_store.qryUser().locate(QStringLiteral("ID"), person);
-            } else {
-                templates.next();
-            }
-            ++compared;
+        // The label is repainted as the scan goes, a few dozen times a second and with its
+        // final count, rather than after every comparison: with thousands of templates the
+        // repaints would otherwise take longer than the comparisons.
+        const auto showCount = [this](int compared, int total) {
             lblTotal->setText(QString::number(compared) + QStringLiteral("/") +
                               QString::number(total));
             lblTotal->repaint();
+        };
+        const TemplateScan::Result result =
+            TemplateScan::firstMatch(*m_LumoMain, captured, m_store.GetAllUser(), showCount);
+        if (result.userId) {
+            found = true;
+            // Moving to the person shows the person count; the label ends with the comparisons.
+            m_store.qryUser().locate(QStringLiteral("ID"), *result.userId);
+            showCount(result.compared, result.total);
         }
     }
     if (!found) SkinnedMessageBox::error(this, LANG(34));
@@ -650,13 +650,21 @@ void TfrmMain::tbtnLanguage1Click() {
     if (m_frmLogin && m_frmLogin->frmSetting()) m_frmLogin->frmSetting()->exec();
 }
 
-// The card dialogs (card enrollment, card verification, emptying, card key) are a later
-// addition to Kestrel. Until they exist these four handlers have no dialog to show, and their
-// menu items are disabled in buildToolbar().
-void TfrmMain::tbtnEnrollFPClick() {}
-void TfrmMain::tbtnVerifyFPClick() {}
-void TfrmMain::tbtnEmptyFPClick() {}
-void TfrmMain::tbtnMFCardKeyClick() {}
+void TfrmMain::tbtnEnrollFPClick() {
+    if (m_frmLogin && m_frmLogin->frmMFReg()) m_frmLogin->frmMFReg()->exec();
+}
+
+void TfrmMain::tbtnVerifyFPClick() {
+    if (m_frmLogin && m_frmLogin->frmMFVer()) m_frmLogin->frmMFVer()->exec();
+}
+
+void TfrmMain::tbtnEmptyFPClick() {
+    if (m_frmLogin && m_frmLogin->frmEmpty()) m_frmLogin->frmEmpty()->exec();
+}
+
+void TfrmMain::tbtnMFCardKeyClick() {
+    if (m_frmLogin && m_frmLogin->frmCardKey()) m_frmLogin->frmCardKey()->exec();
+}
 
 void TfrmMain::btnLoadClick() {
     if (!isEditing()) return;

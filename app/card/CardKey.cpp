@@ -28,7 +28,8 @@ TfrmCardKey::TfrmCardKey(QWidget* parent) : QDialog(parent) {
     edtCardKey->setObjectName(QStringLiteral("edtCardKey"));
     edtCardKey->setMaxLength(kCardKeyDigits);
     // Whole numbers only: digits, no sign, no decimal point.
-    edtCardKey->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), edtCardKey));
+    edtCardKey->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,6}")), edtCardKey));
     edtCardKey->setAlignment(Qt::AlignRight);
     lblFPCardKey->setBuddy(edtCardKey);
     btnOK = new QPushButton(LANG(42), this);
@@ -54,7 +55,8 @@ TfrmCardKey::TfrmCardKey(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
     setFixedSize(420, 170);
 
-    connect(btnOK, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnOKClick(); }); });
+    connect(btnOK, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
 }
 
@@ -97,7 +99,8 @@ void TfrmCardKey::btnOKClick() {
     }
     const std::optional<int> value = cardKeyEditValue(typed);
     if (!value)
-        throw CardKeyError("\"" + typed.toStdString() + "\" is not a card key: type up to 6 digits.");
+        throw CardKeyError("\"" + typed.toStdString() +
+                           "\" is not a card key: type up to 6 digits.");
     // The number is stored, not the typed text: leading zeros go.
     WriteCardKeySetting(storedCardKeyText(*value));
     SkinnedMessageBox::information(this, LANG(51));

@@ -35,7 +35,8 @@ bool isZeroCardKey(const CardKeyDigits& digits) {
 }
 
 std::optional<int> cardKeyEditValue(const QString& stored) {
-    if (stored.isEmpty() || stored.size() > kCardKeyDigits || !allDigits(stored)) return std::nullopt;
+    if (stored.isEmpty() || stored.size() > kCardKeyDigits || !allDigits(stored))
+        return std::nullopt;
     return stored.toInt();
 }
 

@@ -42,7 +42,8 @@ TfrmEmpty::TfrmEmpty(LumoHost* control, QWidget* parent) : QDialog(parent), m_co
     layout->addLayout(buttons);
     resize(440, 150);
 
-    connect(btnOK, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnOKClick(); }); });
+    connect(btnOK, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
 }
 
@@ -79,8 +80,11 @@ void TfrmEmpty::btnOKClick() {
         WaitCursor wait;
         result = m_control->EmptyMFCard(true);
     }
-    if (result == 0) SkinnedMessageBox::information(this, LANG(85));
-    else SkinnedMessageBox::information(this, LANG(86) + QStringLiteral("\n\r") + GetErrorMsg(result));
+    if (result == 0)
+        SkinnedMessageBox::information(this, LANG(85));
+    else
+        SkinnedMessageBox::information(this,
+                                       LANG(86) + QStringLiteral("\n\r") + GetErrorMsg(result));
     lblWork->setVisible(false);
     accept();
 }

@@ -69,7 +69,8 @@ TfrmMFReg::TfrmMFReg(LumoHost* control, QWidget* parent) : QDialog(parent), m_co
     layout->addStretch(1);
     resize(500, 330);
 
-    connect(btnEnroll, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnEnrollClick(); }); });
+    connect(btnEnroll, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnEnrollClick(); }); });
 }
 
 void TfrmMFReg::applyLanguage(const LanguageTable& table) {
@@ -79,7 +80,7 @@ void TfrmMFReg::applyLanguage(const LanguageTable& table) {
     lblUserID->setText(table.text(1));
     cNewMF->setText(table.text(70));
     btnEnroll->setText(table.text(71));
-    if (lblStatus->isHidden()) lblStatus->setText(table.text(72));
+    lblStatus->setText(table.text(72));
 }
 
 void TfrmMFReg::showEvent(QShowEvent* event) {
@@ -94,7 +95,8 @@ void TfrmMFReg::showEvent(QShowEvent* event) {
 }
 
 void TfrmMFReg::closeSoon() {
-    QMetaObject::invokeMethod(this, [this] { reject(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { reject(); }, Qt::QueuedConnection);
 }
 
 void TfrmMFReg::FormShow() {
@@ -134,7 +136,8 @@ void TfrmMFReg::btnEnrollClick() {
     int result;
     {
         WaitCursor wait;
-        result = m_control->WriteTemplateToCard(mmFP->toPlainText().trimmed(), userId, plan.changePwd, true);
+        result = m_control->WriteTemplateToCard(mmFP->toPlainText().trimmed(), userId,
+                                                plan.changePwd, true);
     }
     if (result == 0) {
         lblStatus->setText(LANG(59));

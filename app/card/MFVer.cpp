@@ -48,7 +48,8 @@ TfrmMFVer::TfrmMFVer(LumoHost* control, QWidget* parent) : QDialog(parent), m_co
     layout->addStretch(1);
     resize(480, 240);
 
-    connect(btnVerify, &QPushButton::clicked, this, [this] { guarded(this, [this] { btnVerifyClick(); }); });
+    connect(btnVerify, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { btnVerifyClick(); }); });
 }
 
 void TfrmMFVer::applyLanguage(const LanguageTable& table) {
@@ -56,7 +57,7 @@ void TfrmMFVer::applyLanguage(const LanguageTable& table) {
     QLabel* steps[] = {lbl1, lbl2, lbl3};
     for (int i = 0; i < 3; ++i) steps[i]->setText(table.text(74 + i));
     btnVerify->setText(table.text(77));
-    if (lblStatus->isHidden()) lblStatus->setText(table.text(78));
+    lblStatus->setText(table.text(78));
 }
 
 void TfrmMFVer::showEvent(QShowEvent* event) {
@@ -70,7 +71,8 @@ void TfrmMFVer::showEvent(QShowEvent* event) {
 }
 
 void TfrmMFVer::closeSoon() {
-    QMetaObject::invokeMethod(this, [this] { reject(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { reject(); }, Qt::QueuedConnection);
 }
 
 void TfrmMFVer::FormShow() {

@@ -22,8 +22,12 @@
 #include "tests/app/TempRegistry.h"
 
 // Readable values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* out) { *out << list.join(" | ").toStdString(); }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << list.join(" | ").toStdString();
+}
 
 namespace lumo::app {
 namespace {
@@ -128,7 +132,8 @@ TEST_F(CardDialogsTest, CardKeyChangeStoresTheNumber) {
     struct Case {
         const char* typed;
         const char* stored;
-    } cases[] = {{"0", "000000"}, {"000000", "000000"}, {"0042", "42"}, {"123456", "123456"}, {" 7 ", "7"}};
+    } cases[] = {
+        {"0", "000000"}, {"000000", "000000"}, {"0042", "42"}, {"123456", "123456"}, {" 7 ", "7"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         messages.clear();
@@ -139,7 +144,8 @@ TEST_F(CardDialogsTest, CardKeyChangeStoresTheNumber) {
         });
         EXPECT_EQ(result, QDialog::Accepted);
         EXPECT_EQ(TempRegistry::lumoValue("FPCardKey"), c.stored);
-        EXPECT_EQ(messages, std::vector<Message>({{Kind::Information, "Your changes have been saved."}}));
+        EXPECT_EQ(messages,
+                  std::vector<Message>({{Kind::Information, "Your changes have been saved."}}));
     }
 }
 
@@ -210,9 +216,11 @@ TEST_F(CardDialogsTest, WriteVerifyAndEmptyANewCardWithAStoredKey) {
     });
     EXPECT_EQ(regResult, QDialog::Accepted);
     EXPECT_EQ(reg.lblStatus->text(), "Write Fingerprint into MF Card Success");
-    EXPECT_EQ(messages, std::vector<Message>({{Kind::Information, "Write Fingerprint into MF Card Success"}}));
-    EXPECT_EQ(host.cardMembers(), QStringList({"Set6FPCardKey(0,0,0,0,0,0)", "SetNew6FPCardKey(1,2,3,0,0,0)",
-                                               "WriteTemplateToCard(987654321,1,1)"}));
+    EXPECT_EQ(messages, std::vector<Message>(
+                            {{Kind::Information, "Write Fingerprint into MF Card Success"}}));
+    EXPECT_EQ(host.cardMembers(),
+              QStringList({"Set6FPCardKey(0,0,0,0,0,0)", "SetNew6FPCardKey(1,2,3,0,0,0)",
+                           "WriteTemplateToCard(987654321,1,1)"}));
     // Every sector now opens with the stored key only.
     const auto stored = digitsKey({0x31, 0x32, 0x33, 0xFF, 0xFF, 0xFF});
     EXPECT_EQ(keysA(), std::vector<SimulatedCard::Key>(16, stored));
@@ -230,8 +238,10 @@ TEST_F(CardDialogsTest, WriteVerifyAndEmptyANewCardWithAStoredKey) {
         EXPECT_TRUE(ver.isVisible());  // the dialog never closes by itself
     });
     EXPECT_EQ(matchedStatus, "Fingerprint is matched, UserID = 987654321");
-    EXPECT_EQ(messages, std::vector<Message>({{Kind::Information, "Fingerprint is matched, UserID = 987654321"}}));
-    EXPECT_EQ(host.cardMembers(), QStringList({"Set6FPCardKey(1,2,3,0,0,0)", "ReadTemplateFromCard(1)"}));
+    EXPECT_EQ(messages, std::vector<Message>(
+                            {{Kind::Information, "Fingerprint is matched, UserID = 987654321"}}));
+    EXPECT_EQ(host.cardMembers(),
+              QStringList({"Set6FPCardKey(1,2,3,0,0,0)", "ReadTemplateFromCard(1)"}));
 
     // Another finger does not.
     messages.clear();
@@ -268,12 +278,24 @@ TEST_F(CardDialogsTest, KeysLoadedByNewCardAndStoredKey) {
         QStringList members;
         SimulatedCard::Key keyAfter;
     } cases[] = {
-        {"zero key, new card: no key change", "0", true, kFactory,
-         {"Set6FPCardKey(0,0,0,0,0,0)", "WriteTemplateToCard(5,0,1)"}, kFactory},
-        {"zero key, card in use: factory key too", "000000", false, kFactory,
-         {"Set6FPCardKey(0,0,0,0,0,0)", "WriteTemplateToCard(5,0,1)"}, kFactory},
-        {"stored key, card in use: opened and kept", "56", false, digitsKey({0x35, 0x36, 0xFF, 0xFF, 0xFF, 0xFF}),
-         {"Set6FPCardKey(5,6,0,0,0,0)", "WriteTemplateToCard(5,0,1)"}, digitsKey({0x35, 0x36, 0xFF, 0xFF, 0xFF, 0xFF})},
+        {"zero key, new card: no key change",
+         "0",
+         true,
+         kFactory,
+         {"Set6FPCardKey(0,0,0,0,0,0)", "WriteTemplateToCard(5,0,1)"},
+         kFactory},
+        {"zero key, card in use: factory key too",
+         "000000",
+         false,
+         kFactory,
+         {"Set6FPCardKey(0,0,0,0,0,0)", "WriteTemplateToCard(5,0,1)"},
+         kFactory},
+        {"stored key, card in use: opened and kept",
+         "56",
+         false,
+         digitsKey({0x35, 0x36, 0xFF, 0xFF, 0xFF, 0xFF}),
+         {"Set6FPCardKey(5,6,0,0,0,0)", "WriteTemplateToCard(5,0,1)"},
+         digitsKey({0x35, 0x36, 0xFF, 0xFF, 0xFF, 0xFF})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -306,10 +328,14 @@ TEST_F(CardDialogsTest, WriteFailuresKeepTheDialogOpen) {
         std::function<void(CardHostDouble&)> breakIt;
         const char* error;
     } cases[] = {
-        {"transfer fails", [](CardHostDouble& h) { h.engine.card.failTransfer(1); }, "Write template into mifare card error!"},
-        {"no module", [](CardHostDouble& h) { h.engine.card.setModulePresent(false); }, "Unable to connect to write card module!"},
-        {"no card", [](CardHostDouble& h) { h.engine.card.setCardPresent(false); }, "Unable to read mifare card!"},
-        {"key change fails", [](CardHostDouble& h) { h.engine.card.failBlock(3); }, "Change mifare card FPCardKey fail!"},
+        {"transfer fails", [](CardHostDouble& h) { h.engine.card.failTransfer(1); },
+         "Write template into mifare card error!"},
+        {"no module", [](CardHostDouble& h) { h.engine.card.setModulePresent(false); },
+         "Unable to connect to write card module!"},
+        {"no card", [](CardHostDouble& h) { h.engine.card.setCardPresent(false); },
+         "Unable to read mifare card!"},
+        {"key change fails", [](CardHostDouble& h) { h.engine.card.failBlock(3); },
+         "Change mifare card FPCardKey fail!"},
         {"engine does not start", [](CardHostDouble& h) { h.engineStarts = false; }, ""},
     };
     for (const Case& c : cases) {
@@ -333,7 +359,9 @@ TEST_F(CardDialogsTest, WriteFailuresKeepTheDialogOpen) {
         });
         EXPECT_TRUE(open);
         EXPECT_EQ(status, "Write Fingerprint into MF Card Fail" + QString::fromLatin1(c.error));
-        EXPECT_EQ(messages, std::vector<Message>({{Kind::Information, "Write Fingerprint into MF Card Fail\n\r" + QString::fromLatin1(c.error)}}));
+        EXPECT_EQ(messages, std::vector<Message>(
+                                {{Kind::Information, "Write Fingerprint into MF Card Fail\n\r" +
+                                                         QString::fromLatin1(c.error)}}));
     }
 }
 
@@ -376,7 +404,8 @@ TEST_F(CardDialogsTest, UserIdAndStoredKeyAreCheckedBeforeAnythingIsWritten) {
         EXPECT_TRUE(host.engine.cardCalls().empty());
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].kind, c.kind);
-        EXPECT_TRUE(messages[0].text.contains(QString::fromLatin1(c.text))) << messages[0].text.toStdString();
+        EXPECT_TRUE(messages[0].text.contains(QString::fromLatin1(c.text)))
+            << messages[0].text.toStdString();
     }
 }
 
@@ -421,7 +450,8 @@ TEST_F(CardDialogsTest, ReadResultsAndTheirTexts) {
     } cases[] = {
         {"no card", [this] { host.engine.card.setCardPresent(false); },
          "Invalid FPCardKey or no card on the mifare reader !", true},
-        {"wrong key", [this] { storeKey("4"); }, "Invalid FPCardKey or no card on the mifare reader !", true},
+        {"wrong key", [this] { storeKey("4"); },
+         "Invalid FPCardKey or no card on the mifare reader !", true},
         {"blank card", [] {}, "Fail to read fingerprint template from card !", true},
         {"template file cannot be written",
          [this] {
@@ -429,7 +459,8 @@ TEST_F(CardDialogsTest, ReadResultsAndTheirTexts) {
              QDir().mkdir("fingerprint2.tpl");
          },
          "Invalid fingerprint template data !", true},
-        {"engine does not start", [this] { host.engineStarts = false; }, "Reading MF Card ... ", false},
+        {"engine does not start", [this] { host.engineStarts = false; }, "Reading MF Card ... ",
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -452,8 +483,10 @@ TEST_F(CardDialogsTest, ReadResultsAndTheirTexts) {
         });
         EXPECT_TRUE(open);
         EXPECT_EQ(status, c.status);
-        if (c.message) EXPECT_EQ(messages, std::vector<Message>({{Kind::Information, c.status}}));
-        else EXPECT_TRUE(messages.empty());
+        if (c.message)
+            EXPECT_EQ(messages, std::vector<Message>({{Kind::Information, c.status}}));
+        else
+            EXPECT_TRUE(messages.empty());
     }
     QDir().rmdir("fingerprint2.tpl");
 }
@@ -467,9 +500,12 @@ TEST_F(CardDialogsTest, EmptyClosesWhateverTheResult) {
         const char* message;
     } cases[] = {
         {"done", [](CardHostDouble&) {}, "Empty MFCard Sucess"},
-        {"key change fails", [](CardHostDouble& h) { h.engine.card.failBlock(7); }, "Empty MFCard Fail\n\rChange mifare card FPCardKey fail!"},
-        {"no card", [](CardHostDouble& h) { h.engine.card.setCardPresent(false); }, "Empty MFCard Fail\n\rUnable to read mifare card!"},
-        {"engine does not start", [](CardHostDouble& h) { h.engineStarts = false; }, "Empty MFCard Fail\n\r"},
+        {"key change fails", [](CardHostDouble& h) { h.engine.card.failBlock(7); },
+         "Empty MFCard Fail\n\rChange mifare card FPCardKey fail!"},
+        {"no card", [](CardHostDouble& h) { h.engine.card.setCardPresent(false); },
+         "Empty MFCard Fail\n\rUnable to read mifare card!"},
+        {"engine does not start", [](CardHostDouble& h) { h.engineStarts = false; },
+         "Empty MFCard Fail\n\r"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -489,6 +525,56 @@ TEST_F(CardDialogsTest, EmptyCancelTouchesNoCard) {
     EXPECT_EQ(run(dialog, [&] { dialog.btnCancel->click(); }), QDialog::Rejected);
     EXPECT_TRUE(host.log.isEmpty());
     EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace lumo::app
+
+namespace lumo::app {
+namespace {
+
+TEST_F(CardDialogsTest, CaptionsComeFromTheTextTable) {
+    LanguageTable table;
+    for (int n = 1; n <= LanguageTable::kCount; ++n) table.setText(n, QStringLiteral("T%1").arg(n));
+    TfrmCardKey cardKey;
+    TfrmMFReg reg(&host);
+    TfrmMFVer ver(&host);
+    TfrmEmpty empty(&host);
+    for (LanguageTarget* target :
+         std::initializer_list<LanguageTarget*>{&cardKey, &reg, &ver, &empty})
+        target->applyLanguage(table);
+    const std::vector<std::pair<QString, QString>> captions = {
+        {cardKey.windowTitle(), "T50"},
+        {cardKey.lblCardKey->text(), "T49"},
+        {cardKey.lblFPCardKey->text(), "T50"},
+        {cardKey.btnOK->text(), "T42"},
+        {cardKey.btnCancel->text(), "T14"},
+        {empty.windowTitle(), "T52"},
+        {empty.lblEmpty->text(), "T53"},
+        {empty.lblWork->text(), "T54"},
+        {empty.btnOK->text(), "T57"},
+        {empty.btnCancel->text(), "T14"},
+        {reg.windowTitle(), "T58"},
+        {reg.lbl1->text(), "T65"},
+        {reg.lbl5->text(), "T69"},
+        {reg.cNewMF->text(), "T70"},
+        {reg.lblUserID->text(), "T1"},
+        {reg.btnEnroll->text(), "T71"},
+        {reg.lblStatus->text(), "T72"},
+        {ver.windowTitle(), "T73"},
+        {ver.lbl1->text(), "T74"},
+        {ver.lbl3->text(), "T76"},
+        {ver.btnVerify->text(), "T77"},
+        {ver.lblStatus->text(), "T78"},
+    };
+    for (const auto& [shown, expected] : captions) EXPECT_EQ(shown, expected);
+    // Hidden parts of the design stay hidden; the memo never shows.
+    EXPECT_TRUE(reg.lblStatus->isHidden());
+    EXPECT_TRUE(reg.mmFP->isHidden());
+    EXPECT_TRUE(ver.mmFP->isHidden());
+    EXPECT_EQ(reg.edtUserID->maxLength(), 9);
+    EXPECT_FALSE(reg.cNewMF->isChecked());
+    EXPECT_EQ(cardKey.edtCardKey->maxLength(), 6);
 }
 
 }  // namespace

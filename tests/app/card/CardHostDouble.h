@@ -28,6 +28,11 @@ public:
     std::deque<bool> captureResults;
     QString verifyTemplate;
     QString checkFinger = "1100000000";
+    // Finger status at the start of each enrollment dialog.
+    QStringList flagsSeen;
+    std::deque<int> registerFingers;
+    std::deque<QString> registerTemplates;
+    int fingerIndex = 1;
 
     void setVisible(bool) override {}
     void SetLanguageFile(const QString&) override {}
@@ -36,12 +41,25 @@ public:
         checkFinger = value;
         log << "CheckFinger=" + value;
     }
+    // Like the control, a successful enrollment marks its finger in the finger status, which
+    // the next enrollment dialog starts from.
     bool Register() override {
         log << "Register";
-        return pop(registerResults);
+        flagsSeen << checkFinger;
+        const bool ok = pop(registerResults);
+        if (ok && !registerFingers.empty()) {
+            fingerIndex = registerFingers.front();
+            registerFingers.pop_front();
+            checkFinger[fingerIndex - 1] = '1';
+        }
+        if (ok && !registerTemplates.empty()) {
+            registerTemplate = registerTemplates.front();
+            registerTemplates.pop_front();
+        }
+        return ok;
     }
     QString RegisterTemplate() override { return registerTemplate; }
-    int FingerIndex() override { return 1; }
+    int FingerIndex() override { return fingerIndex; }
     bool GetVerTemplate() override {
         log << "GetVerTemplate";
         return pop(captureResults);
@@ -53,11 +71,23 @@ public:
         return !reg.isEmpty() && reg == ver;
     }
     bool Set6FPCardKey(int k1, int k2, int k3, int k4, int k5, int k6) override {
-        log << QString("Set6FPCardKey(%1,%2,%3,%4,%5,%6)").arg(k1).arg(k2).arg(k3).arg(k4).arg(k5).arg(k6);
+        log << QString("Set6FPCardKey(%1,%2,%3,%4,%5,%6)")
+                   .arg(k1)
+                   .arg(k2)
+                   .arg(k3)
+                   .arg(k4)
+                   .arg(k5)
+                   .arg(k6);
         return m_ops.Set6FPCardKey(k1, k2, k3, k4, k5, k6);
     }
     bool SetNew6FPCardKey(int k1, int k2, int k3, int k4, int k5, int k6) override {
-        log << QString("SetNew6FPCardKey(%1,%2,%3,%4,%5,%6)").arg(k1).arg(k2).arg(k3).arg(k4).arg(k5).arg(k6);
+        log << QString("SetNew6FPCardKey(%1,%2,%3,%4,%5,%6)")
+                   .arg(k1)
+                   .arg(k2)
+                   .arg(k3)
+                   .arg(k4)
+                   .arg(k5)
+                   .arg(k6);
         return m_ops.SetNew6FPCardKey(k1, k2, k3, k4, k5, k6);
     }
     int WriteTemplateToCard(const QString& tpl, int userId, bool changePwd, bool ext) override {
@@ -101,6 +131,7 @@ private:
         return value;
     }
 
-    lumo::card::CardOperations m_ops{engine, cardKey, newCardKey, [this] { return engineStarts; },
-                                     [this](const std::string& text) { controlBoxes.push_back(text); }};
+    lumo::card::CardOperations m_ops{
+        engine, cardKey, newCardKey, [this] { return engineStarts; },
+        [this](const std::string& text) { controlBoxes.push_back(text); }};
 };

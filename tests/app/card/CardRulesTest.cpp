@@ -17,7 +17,7 @@ TEST(CardKeyRulesTest, StoredTextToDigits) {
         {"0", {0, 0, 0, 0, 0, 0}},
         {"000000", {0, 0, 0, 0, 0, 0}},
         {"7", {7, 0, 0, 0, 0, 0}},
-        {"12", {1, 2, 0, 0, 0, 0}},        // zeros go after the digits, not before
+        {"12", {1, 2, 0, 0, 0, 0}},  // zeros go after the digits, not before
         {"120000", {1, 2, 0, 0, 0, 0}},
         {"12345", {1, 2, 3, 4, 5, 0}},
         {"987654", {9, 8, 7, 6, 5, 4}},
@@ -97,8 +97,10 @@ TEST(CardMessagesTest, ResultCodesToTexts) {
     } cases[] = {
         {-1, "", ""},
         {0, "", ""},
-        {1, "Write template into mifare card error!", "Invalid FPCardKey or no card on the mifare reader !"},
-        {2, "Unable to connect to write card module!", "Fail to read fingerprint template from card !"},
+        {1, "Write template into mifare card error!",
+         "Invalid FPCardKey or no card on the mifare reader !"},
+        {2, "Unable to connect to write card module!",
+         "Fail to read fingerprint template from card !"},
         {3, "Unable to read mifare card!", "Invalid fingerprint template data !"},
         {4, "Change mifare card FPCardKey fail!", ""},
         {5, "", ""},
@@ -118,13 +120,20 @@ TEST(UserIdTextTest, DecimalIntegersOnly) {
     struct Good {
         const char* text;
         int value;
-    } good[] = {{"1", 1}, {"  42 ", 42}, {"007", 7}, {"999999999", 999999999}, {"-5", -5}, {"+8", 8},
-                {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}};
+    } good[] = {{"1", 1},
+                {"  42 ", 42},
+                {"007", 7},
+                {"999999999", 999999999},
+                {"-5", -5},
+                {"+8", 8},
+                {"2147483647", 2147483647},
+                {"-2147483648", -2147483647 - 1}};
     for (const Good& g : good) {
         SCOPED_TRACE(g.text);
         EXPECT_EQ(parseCardUserId(QString::fromLatin1(g.text)), g.value);
     }
-    for (const char* bad : {"", "   ", "-", "+", "12a", "1.5", "0x1F", "$1F", "1 2", "2147483648", "--1", "99999999999999999999"}) {
+    for (const char* bad : {"", "   ", "-", "+", "12a", "1.5", "0x1F", "$1F", "1 2", "2147483648",
+                            "--1", "99999999999999999999"}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(parseCardUserId(QString::fromLatin1(bad)), UserIdError);
     }

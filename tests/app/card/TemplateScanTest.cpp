@@ -44,10 +44,12 @@ protected:
         m_store.connect(m_db.path());
     }
 
-    TemplateScan::Result scan(std::chrono::milliseconds interval = TemplateScan::kProgressInterval) {
-        return TemplateScan::firstMatch(m_host, "probe", m_store.GetAllUser(),
-                                        [this](int n, int total) { m_progress << QString("%1/%2").arg(n).arg(total); },
-                                        interval);
+    TemplateScan::Result scan(
+        std::chrono::milliseconds interval = TemplateScan::kProgressInterval) {
+        return TemplateScan::firstMatch(
+            m_host, "probe", m_store.GetAllUser(),
+            [this](int n, int total) { m_progress << QString("%1/%2").arg(n).arg(total); },
+            interval);
     }
 
     TestDatabase m_db;
