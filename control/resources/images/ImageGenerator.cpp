@@ -269,17 +269,37 @@ void drawBanner(QPainter& painter, int width, int height, const QString& purpose
     const int textLeft = 150;
     const int textWidth = width - textLeft - 14;
     painter.setPen(Qt::white);
-    painter.setFont(fittingFont(name, 16, textWidth, true));
+    const QFont nameFont = fittingFont(name, 16, textWidth, true);
+    painter.setFont(nameFont);
     painter.drawText(QRectF(textLeft, 10, textWidth, height / 2.0 - 8),
                      Qt::AlignLeft | Qt::AlignBottom, name);
     painter.setPen(QColor(0xD2, 0xE6, 0xFB));
-    painter.setFont(fittingFont(purpose, 12, textWidth, false));
+    painter.setFont(fittingFont(purpose, std::min(12, nameFont.pixelSize()), textWidth, false));
     painter.drawText(QRectF(textLeft, height / 2.0 + 3, textWidth, height / 2.0 - 10),
                      Qt::AlignLeft | Qt::AlignTop, purpose);
 
     // A light edge under the banner.
     painter.fillRect(0, height, width, 2, QColor(0x8C, 0xC0, 0xF2));
     painter.fillRect(0, height + 2, width, 1, QColor(0xDD, 0xE9, 0xF6));
+}
+
+// A faint fingerprint where the image area lies: it shows through the empty frame and is
+// covered by the captured image.
+void drawPrintGlyph(QPainter& painter, const QRectF& area) {
+    painter.save();
+    QPainterPath clip;
+    clip.addRoundedRect(area.adjusted(22, 30, -22, -30), 40, 40);
+    painter.setClipPath(clip);
+    painter.setPen(QPen(QColor(0xE2, 0xEB, 0xF6), 3, Qt::SolidLine, Qt::RoundCap));
+    const QPointF core = area.center() + QPointF(0, 6);
+    for (int r = 6; r < 110; r += 8) {
+        // Each ridge is open at a different angle, as real ridges end and split.
+        const int gap = 40 + (r * 37) % 70;
+        const int start = (90 + r * 53) % 360;
+        painter.drawArc(QRectF(core.x() - r * 0.8, core.y() - r, r * 1.6, r * 2.0),
+                        (start + gap / 2) * 16, (360 - gap) * 16);
+    }
+    painter.restore();
 }
 
 QImage drawRegisterBackground() {
@@ -299,6 +319,8 @@ QImage drawRegisterBackground() {
     painter.setPen(QPen(QColor(0xDD, 0xE6, 0xF0), 1));
     painter.drawLine(QPointF(22, 203.5), QPointF(343, 203.5));
 
+    drawPrintGlyph(painter, QRectF(419, 168, 150, 208));
+
     // The rule above the notice line.
     painter.setPen(QPen(QColor(0xE1, 0xE8, 0xF0), 1));
     painter.drawLine(QPointF(12, 410.5), QPointF(605, 410.5));
@@ -313,6 +335,7 @@ QImage drawCheckBackground() {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawBanner(painter, 389, 60, QStringLiteral("Fingerprint verification"));
+    drawPrintGlyph(painter, QRectF(127, 155, 150, 208));
     painter.setPen(QPen(QColor(0xE1, 0xE8, 0xF0), 1));
     painter.drawLine(QPointF(12, 383.5), QPointF(377, 383.5));
     painter.end();
