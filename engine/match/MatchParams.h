@@ -16,8 +16,8 @@ struct MatchParams {
     float edgeLengthRelative = 0.08f;
     float edgeAngleTolerance = 0.40f;
     // Hash bins for the search of pairs to start from.
-    float hashLengthStep = 12.0f;
-    int hashAngleBins = 12;
+    float hashLengthStep = 8.0f;
+    int hashAngleBins = 16;
     // Start pairs tried per comparison (the best supported ones).
     int seeds = 8;
     int minSeedVotes = 2;

@@ -63,6 +63,12 @@ MatchTemplate::MatchTemplate(const FeatureSet& features, const MatchParams& para
     } else {
         m_hull = pts;
     }
+    for (std::size_t i = 0; i < m_hull.size(); ++i) {
+        const Point& a = m_hull[i];
+        const Point& b = m_hull[(i + 1) % m_hull.size()];
+        const float len = std::hypot(b.x - a.x, b.y - a.y);
+        m_hullInverseLength.push_back(len > 0 ? 1.0f / len : 0.0f);
+    }
 }
 
 }  // namespace lumo::engine

@@ -41,6 +41,8 @@ public:
     const std::vector<Edge>& edges() const { return m_edges; }
     std::size_t edgeStart(std::size_t i) const { return m_edgeStart[i]; }
     const std::vector<Point>& hull() const { return m_hull; }
+    // 1 / length of hull edge i (from hull()[i] to the next corner); 0 for a degenerate edge.
+    const std::vector<float>& hullInverseLengths() const { return m_hullInverseLength; }
     const FeatureSet& features() const { return m_features; }
     std::size_t size() const { return m_minutiae.size(); }
 
@@ -50,6 +52,7 @@ private:
     std::vector<Edge> m_edges;
     std::vector<std::size_t> m_edgeStart;
     std::vector<Point> m_hull;
+    std::vector<float> m_hullInverseLength;
 };
 
 }  // namespace lumo::engine

@@ -24,17 +24,16 @@ inline float edgeError(const Edge& a, const Edge& b, const MatchParams& p) {
     return dl / tolerance + (df + dt) / p.edgeAngleTolerance;
 }
 
-// Is p inside the convex polygon (counter-clockwise) grown by margin?
-bool insideHull(const std::vector<MatchTemplate::Point>& hull, float x, float y, float margin) {
+// Is (x, y) inside the template's convex hull (counter-clockwise) grown by margin?
+bool insideHull(const MatchTemplate& t, float x, float y, float margin) {
+    const auto& hull = t.hull();
+    const auto& inverse = t.hullInverseLengths();
     if (hull.size() < 3) return false;
     for (std::size_t i = 0; i < hull.size(); ++i) {
         const auto& a = hull[i];
-        const auto& b = hull[(i + 1) % hull.size()];
-        const float ex = b.x - a.x, ey = b.y - a.y;
-        const float len = std::hypot(ex, ey);
-        if (len <= 0) continue;
+        const auto& b = hull[i + 1 < hull.size() ? i + 1 : 0];
         // Signed distance to the left of edge a->b (inside is left for CCW).
-        if ((ex * (y - a.y) - ey * (x - a.x)) / len < -margin) return false;
+        if (((b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x)) * inverse[i] < -margin) return false;
     }
     return true;
 }
@@ -209,14 +208,14 @@ MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) 
     auto weight = [qw](const MatchTemplate::MinutiaPoint& m) { return 1.0f - qw + qw * m.quality; };
     float probeWeight = 0, candidateWeight = 0, meanWeight = 0;
     for (const auto& m : pm) {
-        const bool in = insideHull(candidate.hull(), cs * m.x - sn * m.y + r.dx, sn * m.x + cs * m.y + r.dy, m_params.hullMargin);
+        const bool in = insideHull(candidate, cs * m.x - sn * m.y + r.dx, sn * m.x + cs * m.y + r.dy, m_params.hullMargin);
         r.probeInOverlap += in;
         if (in) probeWeight += weight(m);
         meanWeight += weight(m);
     }
     for (const auto& m : cm) {
         const float x = m.x - r.dx, y = m.y - r.dy;
-        const bool in = insideHull(m_probe.hull(), cs * x + sn * y, -sn * x + cs * y, m_params.hullMargin);
+        const bool in = insideHull(m_probe, cs * x + sn * y, -sn * x + cs * y, m_params.hullMargin);
         r.candidateInOverlap += in;
         if (in) candidateWeight += weight(m);
         meanWeight += weight(m);
