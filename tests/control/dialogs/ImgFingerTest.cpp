@@ -22,10 +22,7 @@ const QColor kBlack(0, 0, 0);
 
 class ImgFingerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::ensureDialogApplication();
-        finger.LoadHand();
-    }
+    void SetUp() override { finger.LoadHand(); }
     // A mouse move event to a client point, delivered as the window system's would be.
     void moveTo(QPoint p) {
         QMouseEvent move(QEvent::MouseMove, QPointF(p), finger.mapToGlobal(QPointF(p)),
@@ -33,6 +30,10 @@ protected:
         QApplication::sendEvent(&finger, &move);
     }
 
+    // The application exists before the first widget, also when a case runs alone.
+    struct Application {
+        Application() { test::ensureDialogApplication(); }
+    } application;
     TImgFinger finger;
 };
 
