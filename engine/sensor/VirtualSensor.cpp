@@ -41,6 +41,7 @@ int VirtualSensor::open() {
 
 void VirtualSensor::close() {
     if (m_timer) m_timer->stop();
+    m_takeScheduled = false;
     m_open = false;
     if (m_signals != SensorSignals{}) {
         m_signals = {};
@@ -100,9 +101,20 @@ bool VirtualSensor::takeNextFeedFile() {
 }
 
 void VirtualSensor::poll() {
-    if (!m_open || m_delivering) return;
+    if (!m_open || m_delivering || m_takeScheduled) return;
     const fs::path file = nextFeedFile(true);
-    if (!file.empty()) takeFeedFile(file);
+    if (file.empty()) return;
+    // The press is delivered from a posted call, not from inside the timer's own activation:
+    // Qt does not fire timers in loops nested inside a timer activation, so a handler that
+    // waits on a timer of its own (a pause, a modal box) would wait for ever.
+    m_takeScheduled = true;
+    QMetaObject::invokeMethod(
+        m_timer.get(),
+        [this, file] {
+            m_takeScheduled = false;
+            if (m_open && !m_delivering) takeFeedFile(file);
+        },
+        Qt::QueuedConnection);
 }
 
 fs::path VirtualSensor::nextFeedFile(bool settled) {

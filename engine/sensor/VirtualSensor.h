@@ -4,7 +4,8 @@
 //
 // While open, a timer of the GUI thread's event loop looks into the feed folder and takes the
 // first file in name order once it has stopped changing (same size and time on two looks), one
-// press per look: the file is read, removed, decoded and handed to onPress. Files that cannot
+// press per look: the file is read, removed, decoded and handed to onPress from a posted call
+// (so that handlers may wait on timers of their own). Files that cannot
 // be decoded still make a press, without an image, so the user sees that a press failed. While
 // onPress runs (its handlers may run nested event loops) no further file is taken. The three
 // signals keep their state so that the demo window can show them.
@@ -80,6 +81,7 @@ private:
     Options m_options;
     bool m_open = false;
     bool m_delivering = false;
+    bool m_takeScheduled = false;
     std::unique_ptr<QTimer> m_timer;
     SensorSignals m_signals;
     // Size and modification time of each file at the previous look.
