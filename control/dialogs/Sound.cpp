@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <system_error>
 
@@ -35,7 +37,7 @@ void Delay(std::uint32_t milliseconds) {
     // A timer wakes the loop at the end, so the wait sleeps between events instead of spinning.
     QTimer wake;
     wake.setSingleShot(true);
-    wake.start(int(milliseconds));
+    wake.start(int(std::min<std::uint32_t>(milliseconds, INT_MAX)));
     for (;;) {
         const std::uint32_t t = win::tickCount();
         if (t < t0 || t - t0 >= milliseconds) break;
