@@ -24,7 +24,7 @@ struct OrientationParams {
     int tensorRadius = 8;
     // Half side of the second, larger smoothing of the orientation vectors (bridges scars,
     // creases and noise).
-    int smoothRadius = 10;
+    int smoothRadius = 12;
     // Where the flow is unclear (coherence below clearCoherence, fully below noisyCoherence)
     // the orientation is blended with a further smoothing of this half side.
     int wideSmoothRadius = 12;
@@ -58,7 +58,7 @@ struct FrequencyParams {
 
 struct EnhanceParams {
     int alongRadius = 11;         // taps along the ridge on each side
-    float alongSigma = 5.5f;      // Gaussian smoothing along the ridge
+    float alongSigma = 7.0f;      // Gaussian smoothing along the ridge
     int acrossRadius = 8;         // taps across the ridge on each side
     float acrossSigmaPerPeriod = 0.42f;  // Gaussian across the ridge, in ridge periods
     int angleSteps = 32;          // orientations in the filter bank (over pi)
@@ -67,7 +67,7 @@ struct EnhanceParams {
 
 struct BinarizeParams {
     int minRidgeArea = 20;        // smaller ridge specks are dropped (pixels)
-    int minValleyArea = 20;       // smaller holes in ridges are filled (sweat pores)
+    int minValleyArea = 40;       // smaller holes in ridges are filled (sweat pores)
 };
 
 struct MinutiaeParams {
