@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QPainter>
-
 #include <exception>
 
 #include "control/dialogs/ImgFinger.h"

@@ -18,7 +18,6 @@
 #include <QDialog>
 #include <QImage>
 #include <QTimer>
-
 #include <functional>
 #include <string>
 

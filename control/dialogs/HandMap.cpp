@@ -8,8 +8,16 @@ namespace lumo::dialogs {
 namespace {
 
 constexpr std::array<QPoint, HandMap::kFingerCount> kSeeds = {{
-    {99, 113}, {88, 53}, {66, 48}, {44, 42}, {19, 48},
-    {156, 113}, {168, 55}, {191, 49}, {212, 44}, {238, 46},
+    {99, 113},
+    {88, 53},
+    {66, 48},
+    {44, 42},
+    {19, 48},
+    {156, 113},
+    {168, 55},
+    {191, 49},
+    {212, 44},
+    {238, 46},
 }};
 
 const std::vector<QPoint> kNoRegion;
@@ -34,9 +42,7 @@ std::vector<QPoint> HandMap::fill(const QImage& source, QPoint seed) {
     // The visited grid has a margin of five, as the fill has always had.
     std::vector<bool> visited(size_t(width + 5) * size_t(height + 5), false);
     auto mark = [&](int x, int y) { visited[size_t(y) * size_t(width + 5) + size_t(x)] = true; };
-    auto seen = [&](int x, int y) {
-        return visited[size_t(y) * size_t(width + 5) + size_t(x)];
-    };
+    auto seen = [&](int x, int y) { return visited[size_t(y) * size_t(width + 5) + size_t(x)]; };
 
     std::vector<QPoint> work;
     work.reserve(1024);
@@ -85,8 +91,9 @@ int HandMap::fingerAt(QPoint point) const {
         const int d = std::abs(seed(n).x() - point.x());
         if (d < 1000) candidates.push_back({d, n});
     }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
+    std::stable_sort(
+        candidates.begin(), candidates.end(),
+        [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
     int found = 0;
     for (const Candidate& c : candidates) {
         const std::vector<QPoint>& r = m_regions[size_t(c.finger - 1)];

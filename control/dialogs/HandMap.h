@@ -8,7 +8,6 @@
 
 #include <QImage>
 #include <QPoint>
-
 #include <array>
 #include <vector>
 

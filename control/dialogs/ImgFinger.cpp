@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <cmath>
 
 // The pictures are compiled into this static library; nothing else references them, so

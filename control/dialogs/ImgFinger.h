@@ -18,7 +18,6 @@
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
-
 #include <stdexcept>
 
 #include "control/dialogs/HandMap.h"

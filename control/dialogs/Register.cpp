@@ -6,7 +6,6 @@
 #include <QPolygon>
 #include <QPushButton>
 #include <QStyle>
-
 #include <cmath>
 #include <exception>
 
@@ -71,8 +70,8 @@ TFMRegister::TFMRegister(QWidget* owner, control::MessagePresenter& presenter)
     m_hint->setFont(pixelFont("Verdana", 13, true));
     m_hint->setWordWrap(true);
     m_hint->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    m_hint->setText(QStringLiteral(
-        "Please place your finger on the Vantor scanner to start registration."));
+    m_hint->setText(
+        QStringLiteral("Please place your finger on the Vantor scanner to start registration."));
 
     m_msg = new QLabel(this);
     m_msg->setObjectName(QStringLiteral("lblMsg"));
@@ -339,7 +338,8 @@ void TFMRegister::DoEnroll(bool success, const engine::TemplateValue&) {
         paintFinger(FingerIndex, kEnrolled);
         // A host's status string shorter than the finger's position is filled up with '0'.
         if (FingerIndex >= 1 && FingerIndex <= 10) {
-            if (FingerFlags.size() < size_t(FingerIndex)) FingerFlags.resize(size_t(FingerIndex), '0');
+            if (FingerFlags.size() < size_t(FingerIndex))
+                FingerFlags.resize(size_t(FingerIndex), '0');
             FingerFlags[size_t(FingerIndex - 1)] = '1';
         }
         TemplateText = Engine->LastTemplateAsText();
@@ -360,7 +360,8 @@ void TFMRegister::DoEnroll(bool success, const engine::TemplateValue&) {
     ResetProgress();
     if (m_ok->isHidden()) {
         // Auto register: close once this handler has returned.
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
     }
 }
 

@@ -22,7 +22,6 @@
 #include <QDialog>
 #include <QImage>
 #include <QPointer>
-
 #include <array>
 #include <functional>
 #include <string>

@@ -20,7 +20,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointF>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -51,16 +50,16 @@ struct Finger {
 
 // Left hand; the right hand is its mirror image (x -> 256 - x).
 const std::array<Finger, 5> kFingers = {{
-    {{89, 123}, {114, 103.5}, 7.8, 4},     // thumb
-    {{85, 86}, {88, 27}, 7.3, 7},          // index
-    {{66, 84}, {65.5, 15}, 7.6, 7},        // middle
-    {{46, 85}, {42.5, 21}, 7.3, 7},        // ring
-    {{28, 88}, {17.5, 40}, 6.6, 7},        // little
+    {{89, 123}, {114, 103.5}, 7.8, 4},  // thumb
+    {{85, 86}, {88, 27}, 7.3, 7},       // index
+    {{66, 84}, {65.5, 15}, 7.6, 7},     // middle
+    {{46, 85}, {42.5, 21}, 7.3, 7},     // ring
+    {{28, 88}, {17.5, 40}, 6.6, 7},     // little
 }};
 
 // Inner polygon of the palm; the palm is everything within kPalmRound of it.
-const std::vector<Vec> kPalm = {{31, 95}, {40, 92}, {82, 94}, {86, 104}, {83, 120},
-                                {72, 129}, {40, 129}, {30, 117}};
+const std::vector<Vec> kPalm = {{31, 95},  {40, 92},  {82, 94},  {86, 104},
+                                {83, 120}, {72, 129}, {40, 129}, {30, 117}};
 constexpr double kPalmRound = 14;
 
 double segmentDistance(Vec p, Vec a, Vec b) {
@@ -153,8 +152,7 @@ QImage drawHand() {
     painter.setFont(font);
     painter.setPen(QColor(0x00, 0x66, 0xCC));
     painter.drawText(QRectF(38, 96, 40, 32), Qt::AlignCenter, QStringLiteral("L"));
-    painter.drawText(QRectF(kHandWidth - 1 - 78, 96, 40, 32), Qt::AlignCenter,
-                     QStringLiteral("R"));
+    painter.drawText(QRectF(kHandWidth - 1 - 78, 96, 40, 32), Qt::AlignCenter, QStringLiteral("R"));
     painter.end();
     return image;
 }
@@ -167,8 +165,8 @@ std::vector<QPoint> fill(const QImage& image, QPoint seed) {
     seen[size_t(seed.y() * image.width() + seed.x())] = 1;
     for (size_t i = 0; i < points.size(); ++i) {
         QPoint p = points[i];
-        const QPoint next[4] = {{p.x() + 1, p.y()}, {p.x() - 1, p.y()}, {p.x(), p.y() + 1},
-                                {p.x(), p.y() - 1}};
+        const QPoint next[4] = {
+            {p.x() + 1, p.y()}, {p.x() - 1, p.y()}, {p.x(), p.y() + 1}, {p.x(), p.y() - 1}};
         for (QPoint q : next) {
             if (!image.rect().contains(q)) continue;
             size_t k = size_t(q.y() * image.width() + q.x());
@@ -247,8 +245,7 @@ void drawBanner(QPainter& painter, int width, int height, const QString& purpose
     painter.setClipRect(0, 0, width, height);
     painter.setPen(QPen(QColor(255, 255, 255, 22), 2));
     QPointF centre(width - 70, height * 0.9);
-    for (int r = 12; r < 260; r += 10)
-        painter.drawEllipse(centre, r * 1.15, r * 0.85);
+    for (int r = 12; r < 260; r += 10) painter.drawEllipse(centre, r * 1.15, r * 0.85);
     painter.restore();
 
     // Logo: three open rings and the short name.

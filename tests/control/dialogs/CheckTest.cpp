@@ -64,10 +64,22 @@ TEST_F(CheckTest, PrepareEngineByStartCode) {
         std::vector<Sound> sounds;
         bool stopped;
     } cases[] = {
-        {"already started", true, 0, true, MsgKey::sSelectFingerToVerify, false,
-         {{"WaitFor.wav", true}}, false},
-        {"started now", false, 0, true, MsgKey::sSelectFingerToVerify, false,
-         {{"WaitFor.wav", false}}, false},
+        {"already started",
+         true,
+         0,
+         true,
+         MsgKey::sSelectFingerToVerify,
+         false,
+         {{"WaitFor.wav", true}},
+         false},
+        {"started now",
+         false,
+         0,
+         true,
+         MsgKey::sSelectFingerToVerify,
+         false,
+         {{"WaitFor.wav", false}},
+         false},
         {"no driver", false, 1, false, MsgKey::sNotInstallDriver, true, {}, true},
         {"no sensor", false, 2, false, MsgKey::sNotConnectSensor, true, {}, true},
         {"other code", false, 9, true, std::nullopt, false, {}, true},
@@ -216,8 +228,9 @@ TEST_F(CheckTest, PoorPressAndImageHints) {
     EXPECT_EQ(hint(), text(MsgKey::sSelectFingerToVerify));
     engine.fireFeatureInfo(0);
     EXPECT_EQ(hint(), text(MsgKey::sFeatureOk));
-    EXPECT_EQ(hintsDuringPauses, (std::vector<std::string>{text(MsgKey::sImageReceivedOK),
-                                                           text(MsgKey::sVerFingerprintQualityIsPoor)}));
+    EXPECT_EQ(hintsDuringPauses,
+              (std::vector<std::string>{text(MsgKey::sImageReceivedOK),
+                                        text(MsgKey::sVerFingerprintQualityIsPoor)}));
     EXPECT_EQ(delays.requests(), (std::vector<std::uint32_t>{1000, 2000}));
     EXPECT_EQ(sounds->requests(),
               (std::vector<Sound>{{"Acquired.wav", false}, {"WaitFor.wav", false}}));

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
-
 #include <memory>
 #include <optional>
 #include <string>

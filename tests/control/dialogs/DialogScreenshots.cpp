@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
-
 #include <cmath>
 #include <cstdio>
 
@@ -66,7 +65,8 @@ private:
 bool save(QWidget& widget, const QDir& dir, const char* name) {
     QApplication::processEvents();
     const bool ok = widget.grab().save(dir.filePath(QString::fromLatin1(name)));
-    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(dir.filePath(QString::fromLatin1(name))));
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED",
+                qPrintable(dir.filePath(QString::fromLatin1(name))));
     return ok;
 }
 

@@ -2,10 +2,9 @@
 // holding the five wave files, so that PlaySound finds them.
 #pragma once
 
-#include <QApplication>
-
 #include <unistd.h>
 
+#include <QApplication>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,7 +17,8 @@ inline void ensureDialogApplication() {
     static char* argv[] = {name, nullptr};
     if (QApplication::instance()) return;
     // Real text on the offscreen platform (its plain form draws boxes).
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") qputenv("QT_QPA_PLATFORM", "offscreen:fontconfig");
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:fontconfig");
     new QApplication(argc, argv);  // lives until the process ends
 }
 
@@ -26,8 +26,8 @@ inline void ensureDialogApplication() {
 class SoundFolder {
 public:
     SoundFolder() : m_previous(std::filesystem::current_path()) {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("lumo-dialogs-" + std::to_string(::getpid()));
+        m_folder =
+            std::filesystem::temp_directory_path() / ("lumo-dialogs-" + std::to_string(::getpid()));
         std::filesystem::create_directories(m_folder);
         for (const char* name :
              {"WaitFor.wav", "Acquired.wav", "RegSuc.wav", "RegFail.wav", "V-OK.wav"})

@@ -6,16 +6,15 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <functional>
 
 #include "control/core/FingerTemplateTables.h"
 #include "control/dialogs/Check.h"
 #include "control/dialogs/HandMap.h"
 #include "control/dialogs/ImgFinger.h"
-#include "control/language/LangStr.h"
 #include "control/dialogs/Register.h"
 #include "control/dialogs/Sound.h"
+#include "control/language/LangStr.h"
 #include "platform/win/RecordingWavePlayer.h"
 #include "platform/win/ScopedWavePlayer.h"
 #include "tests/control/core/ControlFixture.h"
@@ -102,7 +101,8 @@ TEST_F(EntryPointsTest, RegisterTwoFingersAndReadTheResultsBack) {
         SCOPED_TRACE(n);
         const std::string reg = n == 5 ? "T5" : n == 7 ? "T7" : "";
         EXPECT_EQ(fingerTemplate(&ILumoMain::GetRegFingerTemplate, n), reg);
-        EXPECT_EQ(fingerTemplate(&ILumoMain::GetVerFingerTemplate, n), reg.empty() ? "" : "v-" + reg);
+        EXPECT_EQ(fingerTemplate(&ILumoMain::GetVerFingerTemplate, n),
+                  reg.empty() ? "" : "v-" + reg);
     }
     // The next Register empties the tables even when cancelled at once.
     whenShown<TFMRegister>([&](TFMRegister& d) { d.BitBtnCancelClick(); });
@@ -241,8 +241,7 @@ TEST_F(EntryPointsTest, GetVerTemplateCapturesWithTitleAndCloseTimer) {
 TEST_F(EntryPointsTest, GetVerTemplateWithoutTimerOrTitle) {
     whenShown<TFMCheck>([&](TFMCheck& d) {
         EXPECT_FALSE(d.TimerCloseWindow()->isActive());
-        EXPECT_EQ(d.windowTitle().toStdString(),
-                  language::langStr(language::MsgKey::sVerifyTitle));
+        EXPECT_EQ(d.windowTitle().toStdString(), language::langStr(language::MsgKey::sVerifyTitle));
         capture("CAP");
     });
     EXPECT_TRUE(call(&ILumoMain::GetVerTemplate));

@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <set>
 
 #include "control/dialogs/HandMap.h"
@@ -59,8 +58,8 @@ TEST_F(ImgFingerTest, EachSeedGrowsOneFingerAndNothingElse) {
         EXPECT_LE(region.size(), 1200u);
         int minX = 999, maxX = -1, minY = 999, maxY = -1;
         for (QPoint p : region) {
-            EXPECT_TRUE(owned.insert({p.x(), p.y()}).second) << "shared pixel " << p.x() << ","
-                                                             << p.y();
+            EXPECT_TRUE(owned.insert({p.x(), p.y()}).second)
+                << "shared pixel " << p.x() << "," << p.y();
             EXPECT_EQ(picture.pixel(p) & 0xFFFFFF, 0xFFFFFFu);
             minX = std::min(minX, p.x());
             maxX = std::max(maxX, p.x());
@@ -87,9 +86,12 @@ TEST_F(ImgFingerTest, BackgroundPalmsAndOutlinesBelongToNoFinger) {
         const char* what;
         QPoint point;
     } cases[] = {
-        {"background top left", {2, 2}},       {"background middle", {128, 60}},
-        {"background bottom", {128, 148}},     {"palm L", {58, 112}},
-        {"palm R", {198, 112}},                {"palm L near wrist", {60, 135}},
+        {"background top left", {2, 2}},
+        {"background middle", {128, 60}},
+        {"background bottom", {128, 148}},
+        {"palm L", {58, 112}},
+        {"palm R", {198, 112}},
+        {"palm L near wrist", {60, 135}},
         {"between thumbs", {128, 110}},
     };
     for (const auto& c : cases) {
@@ -110,8 +112,8 @@ TEST_F(ImgFingerTest, MouseMoveTellsFingerColourAndCursor) {
     const struct {
         QPoint point;
         int finger;
-    } cases[] = {{{99, 113}, 1}, {{238, 46}, 10}, {{88, 53}, 2}, {{168, 55}, 7},
-                 {{58, 112}, 0}, {{5, 5}, 0}};
+    } cases[] = {{{99, 113}, 1}, {{238, 46}, 10}, {{88, 53}, 2},
+                 {{168, 55}, 7}, {{58, 112}, 0},  {{5, 5}, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.point.x());
         moveTo(c.point);

@@ -15,8 +15,7 @@ namespace {
 using language::MsgKey;
 using test::Sound;
 
-const QColor kWhite(255, 255, 255), kYellow(255, 255, 0), kLime(0, 255, 0),
-    kSilver(192, 192, 192);
+const QColor kWhite(255, 255, 255), kYellow(255, 255, 0), kLime(0, 255, 0), kSilver(192, 192, 192);
 
 class RegisterTest : public test::DialogFixture {
 protected:
@@ -74,8 +73,9 @@ TEST_F(RegisterTest, CreationSetsTextsAndHidesTheProgress) {
     EXPECT_EQ(dialog->BitBtnOK()->text().toStdString(), text(MsgKey::sBtnOK));
     EXPECT_EQ(dialog->BitBtnCancel()->text().toStdString(), text(MsgKey::sBtnCancel));
     EXPECT_EQ(dialog->lblMsg()->text().toStdString(), text(MsgKey::sEnrollMessage));
-    EXPECT_EQ(dialog->fcLblHint()->text(),
-              QStringLiteral("Please place your finger on the Vantor scanner to start registration."));
+    EXPECT_EQ(
+        dialog->fcLblHint()->text(),
+        QStringLiteral("Please place your finger on the Vantor scanner to start registration."));
     EXPECT_EQ(dialog->size(), QSize(617, 431));
     EXPECT_EQ(dialog->ImgFinger()->geometry(), QRect(50, 210, 257, 150));
     EXPECT_TRUE(dialog->ImgFinger()->Transparent());
@@ -136,7 +136,8 @@ TEST_F(RegisterTest, PrepareEngineByStartCode) {
         } else {
             EXPECT_TRUE(b.boxes().empty());
             if (c.code == 0)
-                EXPECT_EQ(d.fcLblHint()->text().toStdString(), text(MsgKey::sSelectFingerToRegister));
+                EXPECT_EQ(d.fcLblHint()->text().toStdString(),
+                          text(MsgKey::sSelectFingerToRegister));
             else
                 EXPECT_EQ(d.fcLblHint()->text(), before);
         }
@@ -235,8 +236,8 @@ TEST_F(RegisterTest, CrossCorners) {
     const QImage& p = dialog->ellipsePicture();
     const QColor red(255, 0, 0);
     // Inside both bars near their ends, and the centre where they cross.
-    for (QPoint inside : {QPoint(51, 43), QPoint(99, 43), QPoint(51, 148), QPoint(99, 148),
-                          QPoint(75, 95)}) {
+    for (QPoint inside :
+         {QPoint(51, 43), QPoint(99, 43), QPoint(51, 148), QPoint(99, 148), QPoint(75, 95)}) {
         SCOPED_TRACE(inside.x() * 1000 + inside.y());
         EXPECT_EQ(p.pixelColor(inside), red);
     }
@@ -276,7 +277,8 @@ TEST_F(RegisterTest, FingerTwoThenSevenInOneShowing) {
     EXPECT_EQ(dialog->ImgFinger(), nullptr);
     // The cues of two enrollments: start, three waits after the first three presses, success.
     std::vector<Sound> one{{"WaitFor.wav", true}};
-    for (int i = 0; i < 3; ++i) one.insert(one.end(), {{"Acquired.wav", false}, {"WaitFor.wav", false}});
+    for (int i = 0; i < 3; ++i)
+        one.insert(one.end(), {{"Acquired.wav", false}, {"WaitFor.wav", false}});
     one.insert(one.end(), {{"Acquired.wav", false}, {"RegSuc.wav", false}});
     std::vector<Sound> both = one;
     both.insert(both.end(), one.begin(), one.end());

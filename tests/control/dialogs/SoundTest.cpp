@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QTimer>
-
 #include <memory>
 
 #include "control/dialogs/Sound.h"
