@@ -9,6 +9,8 @@
 #include <new>
 #include <utility>
 
+#include "control/card/CardOperations.h"
+#include "control/card/TemplateCipher.h"
 #include "control/core/ControlMessages.h"
 #include "control/core/EngineStart.h"
 #include "control/core/FingerTemplateTables.h"
@@ -44,13 +46,6 @@ HRESULT guarded(Body&& body) noexcept {
 template <class T>
 void requireOut(T* p) {
     if (!p) throw ComError(E_POINTER, "A result pointer is null");
-}
-
-// A member whose behaviour this build does not provide yet.
-HRESULT notImplemented(const char* member) {
-    com::setErrorInfo(std::string(member) + " is not available in this build of the control",
-                      kSource, IID_ILumoMain);
-    return E_NOTIMPL;
 }
 
 void setByteArray(VARIANT* out, const engine::TemplateValue& bytes) {
@@ -816,32 +811,91 @@ HRESULT TLumoMain::SetLanguageFile(BSTR FileName, VARIANT_BOOL* Value) {
     });
 }
 
-HRESULT TLumoMain::Encrypt(BSTR, BSTR, BSTR* Value) {
-    if (Value) *Value = nullptr;
-    return notImplemented("Encrypt");
+HRESULT TLumoMain::Encrypt(BSTR ATemplate, BSTR Key, BSTR* Value) {
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        *Value = com::allocBstr(card::Encrypt(com::bstrToUtf8(ATemplate), com::bstrToUtf8(Key)));
+    });
 }
 
-HRESULT TLumoMain::Decrypt(BSTR, BSTR, BSTR* Value) {
-    if (Value) *Value = nullptr;
-    return notImplemented("Decrypt");
+HRESULT TLumoMain::Decrypt(BSTR ATemplate, BSTR Key, BSTR* Value) {
+    return guarded([&] {
+        requireOut(Value);
+        *Value = nullptr;
+        *Value = com::allocBstr(card::Decrypt(com::bstrToUtf8(ATemplate), com::bstrToUtf8(Key)));
+    });
 }
 
-HRESULT TLumoMain::WriteTemplateToCard(BSTR, LONG, VARIANT_BOOL, VARIANT_BOOL, LONG*) {
-    return notImplemented("WriteTemplateToCard");
+HRESULT TLumoMain::WriteTemplateToCard(BSTR ARegTemplate, LONG iUserID, VARIANT_BOOL bChangePwd,
+                                       VARIANT_BOOL bExtUserIDFmt, LONG* Result) {
+    return guarded([&] {
+        requireOut(Result);
+        // An error ends the call with Result at -1.
+        *Result = card::CardNoEngine;
+        card::CardOperations ops(*m_engine, m_cardKey, m_newCardKey,
+                                 [this] { return EnsureEngine(); },
+                                 [this](const std::string& text) { showError(text); });
+        *Result = ops.WriteTemplateToCard(com::bstrToUtf8(ARegTemplate), iUserID,
+                                          bChangePwd != VARIANT_FALSE,
+                                          bExtUserIDFmt != VARIANT_FALSE);
+    });
 }
 
-HRESULT TLumoMain::Set6FPCardKey(LONG, LONG, LONG, LONG, LONG, LONG, VARIANT_BOOL*) {
-    return notImplemented("Set6FPCardKey");
+HRESULT TLumoMain::Set6FPCardKey(LONG AKey1, LONG AKey2, LONG AKey3, LONG AKey4, LONG AKey5,
+                                 LONG AKey6, VARIANT_BOOL* Result) {
+    return guarded([&] {
+        requireOut(Result);
+        card::CardOperations ops(*m_engine, m_cardKey, m_newCardKey,
+                                 [this] { return EnsureEngine(); },
+                                 [this](const std::string& text) { showError(text); });
+        *Result = toVariantBool(ops.Set6FPCardKey(AKey1, AKey2, AKey3, AKey4, AKey5, AKey6));
+    });
 }
 
-HRESULT TLumoMain::SetNew6FPCardKey(LONG, LONG, LONG, LONG, LONG, LONG, VARIANT_BOOL*) {
-    return notImplemented("SetNew6FPCardKey");
+HRESULT TLumoMain::SetNew6FPCardKey(LONG ANKey1, LONG ANKey2, LONG ANKey3, LONG ANKey4,
+                                    LONG ANKey5, LONG ANKey6, VARIANT_BOOL* Result) {
+    return guarded([&] {
+        requireOut(Result);
+        card::CardOperations ops(*m_engine, m_cardKey, m_newCardKey,
+                                 [this] { return EnsureEngine(); },
+                                 [this](const std::string& text) { showError(text); });
+        *Result =
+            toVariantBool(ops.SetNew6FPCardKey(ANKey1, ANKey2, ANKey3, ANKey4, ANKey5, ANKey6));
+    });
 }
 
-HRESULT TLumoMain::EmptyMFCard(VARIANT_BOOL, LONG*) { return notImplemented("EmptyMFCard"); }
+HRESULT TLumoMain::EmptyMFCard(VARIANT_BOOL bExtUserIDFmt, LONG* Result) {
+    return guarded([&] {
+        requireOut(Result);
+        *Result = card::CardNoEngine;
+        card::CardOperations ops(*m_engine, m_cardKey, m_newCardKey,
+                                 [this] { return EnsureEngine(); },
+                                 [this](const std::string& text) { showError(text); });
+        *Result = ops.EmptyMFCard(bExtUserIDFmt != VARIANT_FALSE);
+    });
+}
 
-HRESULT TLumoMain::ReadTemplateFromCard(BSTR*, LONG*, VARIANT_BOOL, LONG*) {
-    return notImplemented("ReadTemplateFromCard");
+HRESULT TLumoMain::ReadTemplateFromCard(BSTR* ARegTemplate, LONG* iUserID,
+                                        VARIANT_BOOL bExtUserIDFmt, LONG* Result) {
+    return guarded([&] {
+        requireOut(ARegTemplate);
+        requireOut(iUserID);
+        requireOut(Result);
+        *Result = card::CardNoEngine;
+        card::CardOperations ops(*m_engine, m_cardKey, m_newCardKey,
+                                 [this] { return EnsureEngine(); },
+                                 [this](const std::string& text) { showError(text); });
+        std::string text;
+        std::int32_t userId = 0;
+        const std::int32_t code = ops.ReadTemplateFromCard(text, userId, bExtUserIDFmt != VARIANT_FALSE);
+        // In/out: the caller's string is freed and replaced.
+        BSTR replacement = com::allocBstr(text);
+        SysFreeString(*ARegTemplate);
+        *ARegTemplate = replacement;
+        *iUserID = userId;
+        *Result = code;
+    });
 }
 
 // --- connection points, hosting, error info ------------------------------------------------
