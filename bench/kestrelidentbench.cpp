@@ -49,7 +49,8 @@ public:
         com::Bstr r(reg.toStdString());
         com::Bstr v(ver.toStdString());
         VARIANT_BOOL result = VARIANT_FALSE;
-        if (FAILED(m_control->MatchFinger(r.get(), v.get(), &result))) throw app::LumoHostError("MatchFinger failed");
+        if (FAILED(m_control->MatchFinger(r.get(), v.get(), &result)))
+            throw app::LumoHostError("MatchFinger failed");
         return result != VARIANT_FALSE;
     }
 
@@ -88,7 +89,8 @@ int main(int argc, char** argv) {
             const auto finger = engine::synth::SyntheticFeatures::finger(1000 + i);
             insert.addBindValue(i / 2 + 1);
             insert.addBindValue(i % 2 + 1);
-            insert.addBindValue(QString::fromStdString(templateText(engine::synth::SyntheticFeatures::impression(finger, 1))));
+            insert.addBindValue(QString::fromStdString(
+                templateText(engine::synth::SyntheticFeatures::impression(finger, 1))));
             insert.exec();
         }
         db.commit();
@@ -111,28 +113,34 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     app::Dataset& rows = store.GetAllUser();
-    std::printf("templates: %d, rows read in %lld ms\n", rows.recordCount(), static_cast<long long>(clock.elapsed()));
+    std::printf("templates: %d, rows read in %lld ms\n", rows.recordCount(),
+                static_cast<long long>(clock.elapsed()));
 
-    const QString lastPress = QString::fromStdString(templateText(
-        engine::synth::SyntheticFeatures::impression(engine::synth::SyntheticFeatures::finger(1000 + count - 1), 2)));
-    const QString strangerPress = QString::fromStdString(templateText(
-        engine::synth::SyntheticFeatures::impression(engine::synth::SyntheticFeatures::finger(7), 2)));
+    const QString lastPress =
+        QString::fromStdString(templateText(engine::synth::SyntheticFeatures::impression(
+            engine::synth::SyntheticFeatures::finger(1000 + count - 1), 2)));
+    const QString strangerPress =
+        QString::fromStdString(templateText(engine::synth::SyntheticFeatures::impression(
+            engine::synth::SyntheticFeatures::finger(7), 2)));
 
     clock.restart();
     const int single = std::min(count, 500);
     rows.first();
     for (int i = 0; i < single; ++i, rows.next()) host.MatchFinger(rows.text("TPL"), strangerPress);
-    std::printf("one MatchFinger through the control: %.1f us\n", clock.nsecsElapsed() / 1000.0 / single);
+    std::printf("one MatchFinger through the control: %.1f us\n",
+                clock.nsecsElapsed() / 1000.0 / single);
 
     const auto identify = [&](const char* name, const QString& press) {
         int repaints = 0;
         clock.restart();
-        const app::TemplateScan::Result r = app::TemplateScan::firstMatch(host, press, store.GetAllUser(), [&](int n, int total) {
-            lblTotal.setText(QString::number(n) + "/" + QString::number(total));
-            lblTotal.repaint();
-            ++repaints;
-        });
-        std::printf("%s: %lld ms, %s, label %s, %d repaints\n", name, static_cast<long long>(clock.elapsed()),
+        const app::TemplateScan::Result r =
+            app::TemplateScan::firstMatch(host, press, store.GetAllUser(), [&](int n, int total) {
+                lblTotal.setText(QString::number(n) + "/" + QString::number(total));
+                lblTotal.repaint();
+                ++repaints;
+            });
+        std::printf("%s: %lld ms, %s, label %s, %d repaints\n", name,
+                    static_cast<long long>(clock.elapsed()),
                     r.userId ? ("USER_ID " + r.userId->toStdString()).c_str() : "no match",
                     lblTotal.text().toStdString().c_str(), repaints);
     };
