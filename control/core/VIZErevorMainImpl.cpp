@@ -888,7 +888,8 @@ HRESULT TLumoMain::ReadTemplateFromCard(BSTR* ARegTemplate, LONG* iUserID,
                                  [this](const std::string& text) { showError(text); });
         std::string text;
         std::int32_t userId = 0;
-        const std::int32_t code = ops.ReadTemplateFromCard(text, userId, bExtUserIDFmt != VARIANT_FALSE);
+        const std::int32_t code =
+            ops.ReadTemplateFromCard(text, userId, bExtUserIDFmt != VARIANT_FALSE);
         // In/out: the caller's string is freed and replaced.
         BSTR replacement = com::allocBstr(text);
         SysFreeString(*ARegTemplate);

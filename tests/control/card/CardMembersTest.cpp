@@ -1,5 +1,6 @@
 // The card members and the cipher members of the control, through its vtable and IDispatch.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <cstring>
@@ -7,8 +8,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "control/card/CardRecord.h"
 #include "control/card/TemplateCipher.h"
@@ -78,8 +77,8 @@ protected:
         DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr,
                           UINT(reversed.size()), 0};
         UINT argErr = 0;
-        return lumo()->Invoke(idOf(name), IID_NULL, 0x409, DISPATCH_METHOD, &params, result,
-                              excep, &argErr);
+        return lumo()->Invoke(idOf(name), IID_NULL, 0x409, DISPATCH_METHOD, &params, result, excep,
+                              &argErr);
     }
     static VARIANT i4(LONG v) {
         VARIANT x;
@@ -154,9 +153,9 @@ TEST_F(CardMembersTest, EngineThatDoesNotStartGivesMinusOneAfterItsMessage) {
     engine->willReturn("StartEngine", 2);
     LONG result = 99;
     const Bstr templateText("0a0b");
-    ASSERT_EQ(lumo()->WriteTemplateToCard(templateText.get(), 1, VARIANT_FALSE, VARIANT_TRUE,
-                                          &result),
-              S_OK);
+    ASSERT_EQ(
+        lumo()->WriteTemplateToCard(templateText.get(), 1, VARIANT_FALSE, VARIANT_TRUE, &result),
+        S_OK);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(boxes->texts(), std::vector<std::string>{"Not connect with sensor!"});
     EXPECT_TRUE(engine->cardCalls().empty());
@@ -166,9 +165,9 @@ TEST_F(CardMembersTest, UnconvertibleTemplateFailsTheCallAndWritesNothing) {
     engine->active = true;
     LONG result = 99;
     const Bstr templateText("not a template");
-    EXPECT_EQ(lumo()->WriteTemplateToCard(templateText.get(), 1, VARIANT_TRUE, VARIANT_TRUE,
-                                          &result),
-              E_UNEXPECTED);
+    EXPECT_EQ(
+        lumo()->WriteTemplateToCard(templateText.get(), 1, VARIANT_TRUE, VARIANT_TRUE, &result),
+        E_UNEXPECTED);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(engine->card.transferCount(), 0);
     EXPECT_NE(lumo::com::takeErrorDescription().find("could not be converted"), std::string::npos);
@@ -221,7 +220,8 @@ TEST_F(CardMembersTest, CipherThroughTheVtable) {
     BSTR enciphered = nullptr;
     ASSERT_EQ(lumo()->Encrypt(plain.get(), key.get(), &enciphered), S_OK);
     const std::string cipherText = text(enciphered);
-    EXPECT_EQ(cipherText, lumo::card::Encrypt("  a template text \xC3\xA9 ", "00112233445566778899aabbccddeeff"));
+    EXPECT_EQ(cipherText, lumo::card::Encrypt("  a template text \xC3\xA9 ",
+                                              "00112233445566778899aabbccddeeff"));
     const Bstr cipherBstr(cipherText);
     BSTR back = nullptr;
     ASSERT_EQ(lumo()->Decrypt(cipherBstr.get(), key.get(), &back), S_OK);
