@@ -29,7 +29,7 @@ struct MatchParams {
     // are paired too, each counting alignedWeight of a pair; 0 switches this off.
     float alignedRadius = 14.0f;
     float alignedAngle = 0.5f;
-    float alignedWeight = 0.5f;
+    float alignedWeight = 0.7f;
     // Area estimate: a minutia counts as inside the other print when it lies within its convex
     // hull grown by this margin.
     float hullMargin = 12.0f;
@@ -37,7 +37,7 @@ struct MatchParams {
     // overlaps do not earn high scores from a few chance pairs).
     int minOverlapCount = 12;
     // 0: every minutia counts the same; 1: a minutia counts by its quality (0..1).
-    float qualityWeighting = 0.5f;
+    float qualityWeighting = 0.7f;
     // Pairs per unit of evidence in the score (fewer than this count doubly against it).
     float fullPairCount = 10.0f;
     // Calibration of the score scale (see Matcher.h and bench/README.md).
