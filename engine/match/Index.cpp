@@ -121,32 +121,42 @@ bool Index::add(int id, const FeatureSet& features)
     if (m_entries.size() >= kMaxSlots) compact();
     if (m_entries.size() >= kMaxSlots) throw IndexError("The identification cache is full.");
 
-    const bool replaced = remove(id);
-    const auto slot = static_cast<std::uint32_t>(m_entries.size());
+    const std::vector<Edge> edges = edgesOf(features);
     Entry e;
     e.id = id;
-    e.first = static_cast<std::uint32_t>(m_minutiae.size());
-    e.count = static_cast<std::uint16_t>(features.minutiae.size());
-    e.width = static_cast<std::uint16_t>(features.width);
-    e.height = static_cast<std::uint16_t>(features.height);
-    e.alive = true;
-    for (const Minutia& m : features.minutiae)
-        m_minutiae.push_back({static_cast<std::uint16_t>(m.x), static_cast<std::uint16_t>(m.y),
-                              static_cast<std::uint16_t>(static_cast<long>(std::lround(wrapTurn(m.angle) / kTurn * 65536)) & 0xFFFF),
-                              static_cast<std::uint8_t>(m.type), m.quality});
-    const std::vector<Edge> edges = edgesOf(features);
     e.edges = static_cast<std::uint32_t>(edges.size());
+    // Copied rather than moved: a copy's buffers hold no spare capacity, which the template's
+    // growing edge list otherwise leaves behind (a good part of its memory).
+    const MatchTemplate prepared = m_scorer->prepare(features);
+    e.prepared = prepared;
+
+    // The new slot counts as dead until it is complete, so running out of memory on the way
+    // leaves the old entry in place and only a dead slot behind.
+    const auto slot = static_cast<std::uint32_t>(m_entries.size());
+    m_entries.push_back(std::move(e));
+    ++m_dead;
     for (const Edge& edge : edges) m_postings[edge.key].push_back(slot << 8 | edge.direction);
-    m_entries.push_back(e);
-    m_slotOf[id] = slot;
-    return replaced;
+    const auto [it, added] = m_slotOf.try_emplace(id, slot);
+    if (!added) {
+        Entry& old = m_entries[it->second];
+        old.alive = false;
+        old.prepared = MatchTemplate();
+        it->second = slot;
+    } else {
+        --m_dead;
+    }
+    m_entries[slot].alive = true;
+    if (m_dead > 1024 && m_dead > m_slotOf.size()) compact();
+    return !added;
 }
 
 bool Index::remove(int id)
 {
     const auto it = m_slotOf.find(id);
     if (it == m_slotOf.end()) return false;
-    m_entries[it->second].alive = false;
+    Entry& e = m_entries[it->second];
+    e.alive = false;
+    e.prepared = MatchTemplate();
     m_slotOf.erase(it);
     ++m_dead;
     // Dead slots cost votes and memory; squeeze them out once they outnumber the living.
@@ -156,8 +166,7 @@ bool Index::remove(int id)
 
 void Index::clear()
 {
-    m_entries.clear();
-    m_minutiae.clear();
+    std::vector<Entry>().swap(m_entries);
     m_slotOf.clear();
     for (auto& list : m_postings) std::vector<std::uint32_t>().swap(list);
     m_dead = 0;
@@ -168,16 +177,11 @@ void Index::compact()
     if (m_dead == 0) return;
     std::vector<std::uint32_t> newSlot(m_entries.size(), UINT32_MAX);
     std::vector<Entry> entries;
-    std::vector<PackedMinutia> minutiae;
     entries.reserve(m_slotOf.size());
     for (std::size_t s = 0; s < m_entries.size(); ++s) {
-        Entry e = m_entries[s];
-        if (!e.alive) continue;
+        if (!m_entries[s].alive) continue;
         newSlot[s] = static_cast<std::uint32_t>(entries.size());
-        const auto first = static_cast<std::uint32_t>(minutiae.size());
-        minutiae.insert(minutiae.end(), m_minutiae.begin() + e.first, m_minutiae.begin() + e.first + e.count);
-        e.first = first;
-        entries.push_back(e);
+        entries.push_back(std::move(m_entries[s]));
     }
     // The map is monotone, so every list stays sorted by slot.
     for (auto& list : m_postings) {
@@ -191,23 +195,7 @@ void Index::compact()
     }
     for (auto& [id, slot] : m_slotOf) slot = newSlot[slot];
     m_entries = std::move(entries);
-    m_minutiae = std::move(minutiae);
     m_dead = 0;
-}
-
-FeatureSet Index::unpack(const Entry& e) const
-{
-    FeatureSet f;
-    f.width = e.width;
-    f.height = e.height;
-    f.resolution = 500;
-    f.minutiae.reserve(e.count);
-    for (std::uint32_t i = e.first; i < e.first + e.count; ++i) {
-        const PackedMinutia& p = m_minutiae[i];
-        f.minutiae.push_back({p.x, p.y, static_cast<float>(p.angle * kTurn / 65536), static_cast<MinutiaType>(p.type),
-                              p.quality});
-    }
-    return f;
 }
 
 std::vector<Index::Ranked> Index::preFilter(const FeatureSet& probe, std::size_t count) const
@@ -289,10 +277,32 @@ std::vector<Index::Ranked> Index::preFilter(const FeatureSet& probe, std::size_t
     return all;
 }
 
+namespace {
+
+// Heap bytes of a prepared template (its buffers; the object itself lives in the entry). Each
+// buffer also costs the allocator about 16 bytes.
+std::size_t heapBytes(const MatchTemplate& t)
+{
+    constexpr std::size_t kBlock = 16;
+    std::size_t bytes = 0;
+    auto add = [&](std::size_t n, std::size_t size) {
+        if (n > 0) bytes += n * size + kBlock;
+    };
+    add(t.features().minutiae.capacity(), sizeof(Minutia));
+    add(t.minutiae().capacity(), sizeof(MatchTemplate::MinutiaPoint));
+    add(t.edges().capacity(), sizeof(MatchTemplate::Edge));
+    if (t.size() > 0) add(t.size() + 1, sizeof(std::size_t));  // edge starts
+    add(t.hull().capacity(), sizeof(MatchTemplate::Point));
+    add(t.hullInverseLengths().capacity(), sizeof(float));
+    return bytes;
+}
+
+}  // namespace
+
 std::size_t Index::memoryBytes() const
 {
-    std::size_t bytes = m_entries.capacity() * sizeof(Entry) + m_minutiae.capacity() * sizeof(PackedMinutia) +
-                        m_postings.capacity() * sizeof(std::vector<std::uint32_t>);
+    std::size_t bytes = m_entries.capacity() * sizeof(Entry) + m_postings.capacity() * sizeof(std::vector<std::uint32_t>);
+    for (const Entry& e : m_entries) bytes += heapBytes(e.prepared);
     for (const auto& list : m_postings) bytes += list.capacity() * sizeof(std::uint32_t);
     // Hash map nodes: key, value and about two pointers each.
     bytes += m_slotOf.size() * (sizeof(int) + sizeof(std::uint32_t) + 2 * sizeof(void*));
@@ -317,7 +327,7 @@ IdentifyResult Index::identify(const FeatureSet& probe, float threshold) const
     runOnThreads(threads, [&](int) {
         const std::unique_ptr<IndexScorer::Session> session = m_scorer->begin(probe);
         for (std::size_t i = next++; i < ranked.size(); i = next++)
-            scores[i] = session->score(unpack(m_entries[ranked[i].slot]));
+            scores[i] = session->score(m_entries[ranked[i].slot].prepared);
     });
     result.compared = static_cast<int>(ranked.size());
     std::size_t bestIndex = 0;

@@ -5,9 +5,12 @@
 // minutia-pair edges in an inverted index of every stored print's edges (votes count only
 // when they agree on one turn of the finger) and ranks the prints; the best
 // IndexParams::candidates of them are then compared in full by the scorer (by default the
-// engine's Matcher). Both steps run on IndexParams::threads threads. Designed for 100,000
-// stored prints answering in well under a second on two cores (bench/ measures it); memory is
-// about 8 bytes per stored minutia plus 4 bytes per edge.
+// engine's Matcher). Every stored print is prepared for the scorer once, when it is added
+// (IndexScorer::prepare), so an identification prepares only the probe. Both steps run on
+// IndexParams::threads threads. Designed for 100,000 stored prints answering in well under a
+// second on two cores (bench/fpindexbench measures it). Memory is dominated by the prepared
+// templates (mostly their neighbour edges): with the engine's matcher about 240 bytes per
+// stored minutia all told, 9.3 KB for a print of 38 minutiae; memoryBytes() counts it.
 //
 //   Index index;
 //   index.add(17, features);
@@ -15,8 +18,9 @@
 //   if (r.id >= 0) ...  // r.score, r.compared
 //
 // Threads: the Index object is used from one thread; identify() starts its own workers and
-// joins them before it returns. Errors: add() throws IndexError for a feature set it cannot
-// hold; nothing else throws except std::bad_alloc.
+// joins them before it returns (they share the prepared templates read-only). Errors: add()
+// throws IndexError for a feature set it cannot hold and then leaves the index as it was;
+// nothing else throws except std::bad_alloc (after which the index is still consistent).
 #pragma once
 
 #include <cstddef>
@@ -27,6 +31,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/match/IndexParams.h"
+#include "engine/match/MatchTemplate.h"
 #include "engine/match/IndexScorer.h"
 #include "engine/template/FeatureSet.h"
 #include "engine/template/Template.h"
@@ -53,7 +58,8 @@ public:
     Index& operator=(const Index&) = delete;
 
     // Stores the print under id, replacing what id held before; true when it replaced.
-    // Throws IndexError when the set has more than 65535 minutiae or a side beyond 65535.
+    // Throws IndexError when the set has more than 65535 minutiae, a side beyond 65535 or a
+    // minutia off the image grid or without a direction.
     bool add(int id, const FeatureSet& features);
     bool add(int id, const Template& tmpl) { return add(id, tmpl.features); }
     // False when id is not stored.
@@ -65,24 +71,18 @@ public:
     // The stored print the probe matches best with a score of at least threshold.
     IdentifyResult identify(const FeatureSet& probe, float threshold) const;
 
-    // Bytes held for the stored prints (minutiae, entries, postings), for benchmarks.
+    // Bytes held for the stored prints (entries, prepared templates, postings), for benchmarks.
     std::size_t memoryBytes() const;
 
     // The pre-filter's ranking alone, best first (ids), at most `count`; for tests and tuning.
     std::vector<int> rank(const FeatureSet& probe, std::size_t count) const;
 
 private:
-    struct PackedMinutia {
-        std::uint16_t x, y, angle;
-        std::uint8_t type, quality;
-    };
     struct Entry {
         int id = 0;
-        std::uint32_t first = 0;  // into m_minutiae
-        std::uint16_t count = 0;
-        std::uint16_t width = 0, height = 0;
-        std::uint32_t edges = 0;
+        std::uint32_t edges = 0;  // pre-filter edges, for the normalisation of votes
         bool alive = false;
+        MatchTemplate prepared;   // empty once the entry is dead
     };
     struct Edge {
         std::uint32_t key;
@@ -97,14 +97,12 @@ private:
 
     std::vector<Edge> edgesOf(const FeatureSet& features) const;
     std::vector<Ranked> preFilter(const FeatureSet& probe, std::size_t count) const;
-    FeatureSet unpack(const Entry& e) const;
     void compact();
     std::size_t keyCount() const;
 
     IndexParams m_params;
     std::shared_ptr<const IndexScorer> m_scorer;
-    std::vector<Entry> m_entries;            // by slot
-    std::vector<PackedMinutia> m_minutiae;   // all entries' minutiae
+    std::vector<Entry> m_entries;  // by slot
     std::vector<std::vector<std::uint32_t>> m_postings;  // by edge key: slot << 8 | direction
     std::unordered_map<int, std::uint32_t> m_slotOf;
     std::size_t m_dead = 0;

@@ -8,18 +8,16 @@ namespace {
 
 class MatcherSession : public IndexScorer::Session {
 public:
-    MatcherSession(const FeatureSet& probe, const MatchParams& params)
-        : m_params(params), m_matcher(MatchTemplate(probe, params), params)
-    {
-    }
-    float score(const FeatureSet& candidate) override { return m_matcher.match(MatchTemplate(candidate, m_params)); }
+    MatcherSession(const FeatureSet& probe, const MatchParams& params) : m_matcher(MatchTemplate(probe, params), params) {}
+    float score(const MatchTemplate& candidate) override { return m_matcher.match(candidate); }
 
 private:
-    MatchParams m_params;
     Matcher m_matcher;
 };
 
 }  // namespace
+
+MatchTemplate IndexMatcherScorer::prepare(const FeatureSet& stored) const { return MatchTemplate(stored, m_params); }
 
 std::unique_ptr<IndexScorer::Session> IndexMatcherScorer::begin(const FeatureSet& probe) const
 {

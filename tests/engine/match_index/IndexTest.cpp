@@ -38,15 +38,16 @@ FeatureSet probeOf(int finger, int press = 2)
 
 class OracleScorer : public IndexScorer {
 public:
+    MatchTemplate prepare(const FeatureSet& stored) const override { return MatchTemplate(stored); }
     std::unique_ptr<Session> begin(const FeatureSet& probe) const override { return std::make_unique<OracleSession>(probe); }
 
 private:
     class OracleSession : public Session {
     public:
         explicit OracleSession(const FeatureSet& probe) : m_probe(probe) {}
-        float score(const FeatureSet& c) override
+        float score(const MatchTemplate& c) override
         {
-            return c.width == m_probe.width && c.height == m_probe.height ? 100.0f : 1.0f;
+            return c.features().width == m_probe.width && c.features().height == m_probe.height ? 100.0f : 1.0f;
         }
 
     private:
@@ -193,15 +194,21 @@ public:
     class ScriptedSession : public Session {
     public:
         explicit ScriptedSession(const ScriptedScorer& owner) : m_owner(owner) {}
-        float score(const FeatureSet& c) override
+        float score(const MatchTemplate& c) override
         {
             ++m_owner.scored;
-            return !c.minutiae.empty() && c.minutiae[0].x == 200 ? 50.0f : 1.0f;
+            const std::vector<Minutia>& m = c.features().minutiae;
+            return !m.empty() && m[0].x == 200 ? 50.0f : 1.0f;
         }
 
     private:
         const ScriptedScorer& m_owner;
     };
+    MatchTemplate prepare(const FeatureSet& stored) const override
+    {
+        ++prepared;
+        return MatchTemplate(stored);
+    }
     std::unique_ptr<Session> begin(const FeatureSet&) const override
     {
         std::lock_guard lock(m_lock);
@@ -213,6 +220,7 @@ public:
     mutable int sessions = 0;
     mutable std::set<std::thread::id> threads;
     mutable std::atomic<int> scored{0};
+    mutable int prepared = 0;
 };
 
 TEST(Index, BestScoreAboveTheThresholdWinsOnTwoThreads)
@@ -227,9 +235,12 @@ TEST(Index, BestScoreAboveTheThresholdWinsOnTwoThreads)
         f.minutiae[0].x = i == 33 ? 200 : 100;
         index.add(i, f);
     }
+    EXPECT_EQ(scorer->prepared, 60);
     const IdentifyResult r = index.identify(probe, 10.0f);
     EXPECT_EQ(r.compared, 40);
     EXPECT_EQ(scorer->scored, 40);
+    // Stored prints are prepared when they are added, never again for a probe.
+    EXPECT_EQ(scorer->prepared, 60);
     EXPECT_EQ(scorer->sessions, 2);
     EXPECT_EQ(scorer->threads.size(), 2u);
     // Entry 33 is among the candidates when it ties with the rest, since the ranking breaks
@@ -239,6 +250,90 @@ TEST(Index, BestScoreAboveTheThresholdWinsOnTwoThreads)
     const IdentifyResult high = index.identify(probe, 60.0f);
     EXPECT_EQ(high.id, -1);
     EXPECT_EQ(high.score, 50.0f);
+}
+
+// The index's answer is exactly the matcher's: the best 1:1 score over the candidates the
+// pre-filter ranks, the first of them on a tie, on one thread as on two, for genuine presses and
+// unknown fingers, also after prints were replaced and removed (their prepared templates must
+// follow the ids).
+TEST(Index, AnswersExactlyAsTheMatcherOverItsCandidates)
+{
+    constexpr int kFingers = 300;
+    std::vector<FeatureSet> gallery;
+    for (int f = 0; f < kFingers; ++f) gallery.push_back(SyntheticFeatures::impression(SyntheticFeatures::finger(7000 + f), 1));
+    IndexParams one, two;
+    one.threads = 1;
+    one.candidates = two.candidates = 60;
+    Index single(one), pair(two);
+    for (Index* index : {&single, &pair}) {
+        for (int f = 0; f < kFingers; ++f) index->add(f, gallery[static_cast<std::size_t>(f)]);
+        // Ids 0..9 swap their prints, 290..299 leave.
+        for (int f = 0; f < 10; ++f) index->add(f, gallery[static_cast<std::size_t>(9 - f)]);
+        for (int f = 290; f < kFingers; ++f) index->remove(f);
+    }
+    auto storedOf = [&](int id) -> const FeatureSet& { return gallery[static_cast<std::size_t>(id < 10 ? 9 - id : id)]; };
+
+    struct Case {
+        std::uint64_t fingerSeed;
+        int expected;  // id of the genuine print, -1 for a finger that is not stored
+    };
+    const Case cases[] = {{7000 + 3, 6}, {7000 + 42, 42}, {7000 + 123, 123}, {7000 + 289, 289},
+                          {7000 + 295, -1}, {9100, -1}, {9101, -1}};
+    // Both sides of the threshold occur: genuine prints scoring best but too low are refused.
+    int genuineBest = 0, genuineAccepted = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fingerSeed);
+        const FeatureSet probe = SyntheticFeatures::impression(SyntheticFeatures::finger(c.fingerSeed), 2);
+        const std::vector<int> ranked = pair.rank(probe, static_cast<std::size_t>(two.candidates));
+        ASSERT_EQ(single.rank(probe, static_cast<std::size_t>(one.candidates)), ranked);
+        Matcher matcher{MatchTemplate(probe)};
+        int bestId = -1;
+        float best = 0;
+        for (int id : ranked) {
+            const float s = matcher.match(MatchTemplate(storedOf(id)));
+            if (bestId < 0 || s > best) {
+                best = s;
+                bestId = id;
+            }
+        }
+        for (const Index* index : {&single, &pair}) {
+            const IdentifyResult r = index->identify(probe, kDefaultMatchThreshold);
+            EXPECT_EQ(r.compared, static_cast<int>(ranked.size()));
+            EXPECT_EQ(r.score, best);
+            EXPECT_EQ(r.id, best >= kDefaultMatchThreshold ? bestId : -1);
+            EXPECT_NE(r.id, 295);
+        }
+        // An unknown finger's best score is a chance one.
+        if (c.expected < 0) {
+            EXPECT_LT(best, kDefaultMatchThreshold);
+        }
+        if (c.expected >= 0 && bestId == c.expected) {
+            ++genuineBest;
+            genuineAccepted += best >= kDefaultMatchThreshold;
+        }
+    }
+    EXPECT_GE(genuineBest, 3);
+    EXPECT_GE(genuineAccepted, 1);
+    EXPECT_LT(genuineAccepted, genuineBest);
+}
+
+// Removing or replacing a print gives its prepared template back at once (the pre-filter's
+// postings of dead entries wait for the next compaction, and they are small).
+TEST(Index, RemovedAndReplacedPrintsReleaseTheirPreparedTemplates)
+{
+    Index distinct, replaced;
+    // What an empty index holds (the heads of its posting lists).
+    const std::size_t empty = distinct.memoryBytes();
+    for (int f = 0; f < 100; ++f) {
+        distinct.add(f, enrolled(f));
+        replaced.add(1, enrolled(f));
+    }
+    const std::size_t full = distinct.memoryBytes() - empty;
+    EXPECT_LT(replaced.memoryBytes() - empty, full * 35 / 100);
+    for (int f = 0; f < 100; f += 2) distinct.remove(f);
+    EXPECT_LT(distinct.memoryBytes() - empty, full * 75 / 100);
+    distinct.clear();
+    EXPECT_EQ(distinct.memoryBytes(), empty);
 }
 
 }  // namespace
