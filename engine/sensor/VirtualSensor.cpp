@@ -1,6 +1,7 @@
 #include "engine/sensor/VirtualSensor.h"
 
 #include <QTimer>
+#include <QtGlobal>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -21,9 +22,15 @@ VirtualSensor::VirtualSensor(Options options) : m_options(std::move(options)) {
     if (m_options.feedFolder.empty()) m_options.feedFolder = defaultFeedFolder();
     if (m_options.serialNumber.empty()) m_options.serialNumber = kDefaultSerialNumber;
     if (m_options.pollIntervalMs <= 0) m_options.pollIntervalMs = 100;
+    m_stateFile = sensorStateFile(m_options.feedFolder);
 }
 
-VirtualSensor::~VirtualSensor() = default;
+VirtualSensor::~VirtualSensor() {
+    if (!m_open) return;
+    m_open = false;
+    m_signals = {};
+    publishState();
+}
 
 int VirtualSensor::open() {
     if (m_open) return StartOk;
@@ -36,15 +43,19 @@ int VirtualSensor::open() {
     m_lastLook.clear();
     m_timer->start();
     m_open = true;
+    publishState();
     return StartOk;
 }
 
 void VirtualSensor::close() {
     if (m_timer) m_timer->stop();
     m_takeScheduled = false;
+    const bool wasOpen = m_open;
     m_open = false;
-    if (m_signals != SensorSignals{}) {
-        m_signals = {};
+    const bool signalsChanged = m_signals != SensorSignals{};
+    m_signals = {};
+    if (wasOpen) publishState();
+    if (signalsChanged) {
         if (auto handler = onSignalsChanged) handler(m_signals);
     }
 }
@@ -67,9 +78,28 @@ int VirtualSensor::signal(int code, bool on) {
     }
     if (next != m_signals) {
         m_signals = next;
+        publishState();
         if (auto handler = onSignalsChanged) handler(m_signals);
     }
     return 1;
+}
+
+void VirtualSensor::publishState() {
+    const SensorState state = ownSensorState(m_open, m_signals);
+    if (!m_open) {
+        // Someone else opened a sensor on this folder since: their state stays.
+        const auto current = readSensorState(m_stateFile);
+        if (current && current->pid != state.pid && current->open &&
+            processAlive(current->pid, current->startTime))
+            return;
+    }
+    try {
+        writeSensorState(m_stateFile, state);
+    } catch (const std::exception& e) {
+        static bool warned = false;
+        if (!warned) qWarning("virtual sensor: %s", e.what());
+        warned = true;
+    }
 }
 
 bool VirtualSensor::press(const GrayImage& image, const std::string& source) {

@@ -10,6 +10,13 @@
 // onPress runs (its handlers may run nested event loops) no further file is taken. The three
 // signals keep their state so that the demo window can show them.
 //
+// The sensor publishes its state (open or closed, the three signals, this process) in the state
+// file beside the feed folder (SensorState.h) on open, on close and after every signal change,
+// so that the virtual scanner window, a process of its own, can follow it. Closing publishes
+// "closed" only while the file still names this process: another program that opened a sensor
+// on the same folder since keeps its state. A state file that cannot be written is not a fault
+// of the sensor (the window is a convenience): presses still work.
+//
 // Owned by the engine; GUI thread only; needs a Qt application object for the timer. open()
 // throws SensorError when the feed folder cannot be made.
 #pragma once
@@ -22,17 +29,11 @@
 #include <utility>
 
 #include "engine/sensor/ISensor.h"
+#include "engine/sensor/SensorState.h"
 
 class QTimer;
 
 namespace lumo::engine {
-
-struct SensorSignals {
-    bool greenLight = false;
-    bool redLight = false;
-    bool beeper = false;
-    bool operator==(const SensorSignals&) const = default;
-};
 
 class VirtualSensor : public ISensor {
 public:
@@ -66,6 +67,8 @@ public:
     bool takeNextFeedFile();
 
     const std::filesystem::path& feedFolder() const { return m_options.feedFolder; }
+    // Where the state is published: sensorStateFile(feedFolder()).
+    const std::filesystem::path& stateFile() const { return m_stateFile; }
     SensorSignals signalState() const { return m_signals; }
     // Called after every change of a signal.
     std::function<void(const SensorSignals&)> onSignalsChanged;
@@ -77,6 +80,9 @@ private:
     std::filesystem::path nextFeedFile(bool settled);
     bool takeFeedFile(const std::filesystem::path& file);
     void deliver(const SensorPress& press);
+    void publishState();
+
+    std::filesystem::path m_stateFile;
 
     Options m_options;
     bool m_open = false;
