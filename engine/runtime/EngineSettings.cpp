@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <system_error>
 
 #include "engine/sensor/SensorFeed.h"
 #include "platform/registry/Registry.h"
@@ -38,7 +39,30 @@ EngineSettings EngineSettings::fromRegistry() {
     s.sensorSN = value("SensorSN");
     if (std::string v = lowered(value("CardModule")); !v.empty()) s.cardModule = v;
     s.cardDump = value("CardDump");
+    if (std::string v = lowered(value("ScannerWindow")); !v.empty()) s.scannerWindow = v;
+    s.scannerGallery = value("ScannerGallery");
+    s.cardShelf = value("CardShelf");
     return s;
+}
+
+namespace {
+
+std::filesystem::path absoluteFolder(const std::string& setting, const char* fallback) {
+    const std::filesystem::path folder = setting.empty() ? std::filesystem::path(fallback)
+                                                         : std::filesystem::path(setting);
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(folder, ec);
+    return ec ? folder : full.lexically_normal();
+}
+
+}  // namespace
+
+std::filesystem::path EngineSettings::galleryFolder() const {
+    return absoluteFolder(scannerGallery, "fingers");
+}
+
+std::filesystem::path EngineSettings::cardShelfFolder() const {
+    return absoluteFolder(cardShelf, "cards");
 }
 
 std::filesystem::path EngineSettings::feedFolder() const {

@@ -16,6 +16,7 @@
 #include "engine/match/Consolidate.h"
 #include "engine/match/Learn.h"
 #include "engine/match/Matcher.h"
+#include "engine/runtime/ScannerWindowStarter.h"
 #include "engine/sensor/VirtualSensor.h"
 #include "engine/template/TemplateError.h"
 #include "engine/template/TemplateForms.h"
@@ -159,6 +160,8 @@ int FPEngine::StartEngine() {
     if (!m_pressing) m_retiredSensors.clear();
     m_sensor = std::move(sensor);
     m_active = true;
+    // The virtual scanner window, where the settings and the display want it.
+    startScannerWindowOnce(settings);
     return StartOk;
 }
 

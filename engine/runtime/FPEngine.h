@@ -16,7 +16,9 @@
 //
 // Templates are made in the generation FPEngineVersion names ("9" or "10"); every generation
 // and form is read. Sensor and card module follow the settings (EngineSettings.h), read when
-// the engine starts (sensor) and at every card operation (card module).
+// the engine starts (sensor) and at every card operation (card module). When the virtual
+// sensor opens, the virtual scanner window may be started beside the program, once per
+// process (ScannerWindowStarter.h).
 //
 // Ownership: the engine owns its sensor, card reader and buffers. Threads: GUI thread only;
 // needs a Qt application object (the sensor's timer, images). Errors: EngineError and its
