@@ -479,6 +479,14 @@ void ScannerWindow::closeEvent(QCloseEvent* event) {
     emit closed();
 }
 
+void ScannerWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 bool ScannerWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_gallery && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

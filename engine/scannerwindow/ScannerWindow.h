@@ -21,7 +21,8 @@
 //     x = 8 + 96 * (i % 4) + 48,   y = 60 + 112 * (i / 4) + 44
 // (thumbnailCentre(i); the first ones: (56,104), (152,104), (248,104), (344,104), (56,216)).
 // Keyboard: the gallery has the focus when the window opens; arrow keys select, Enter or
-// Return presses the selected image, Alt+P makes a poor press of it.
+// Return presses the selected image, Alt+P makes a poor press of it, Escape closes the window
+// (as its close button does: lumoscanner then ends).
 //
 // Object and accessible names: statusLabel, greenLamp, redLamp, beeperLamp, gallery,
 // galleryHint, poorPressButton, pressMessage, cardOnReaderLabel, cardShelf, putCardButton,
@@ -111,6 +112,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

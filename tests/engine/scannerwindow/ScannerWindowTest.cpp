@@ -344,3 +344,17 @@ TEST_F(Window, RoundWithTheRealEngine) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.scannerInUse(); }, 5000));
     EXPECT_FALSE(child<SignalLamp>(w, "redLamp")->isLit());
 }
+
+TEST_F(Window, EscapeAndCloseEndTheWindow) {
+    ScannerWindow w(folders(), still());
+    int closed = 0;
+    QObject::connect(&w, &ScannerWindow::closed, [&] { ++closed; });
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::keyClick(child<QListWidget>(w, "gallery"), Qt::Key_Escape);
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(w.isVisible());
+    w.show();
+    w.close();
+    EXPECT_EQ(closed, 2);
+}
