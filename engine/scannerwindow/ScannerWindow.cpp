@@ -123,6 +123,8 @@ void ScannerWindow::build() {
     setObjectName(QStringLiteral("ScannerWindow"));
     setWindowTitle(tr("Virtual scanner"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+    // Appearing beside a program, it does not take the keyboard from the program's window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(kWidth, kHeight);
 
     m_status = named(new QLabel(this), "statusLabel", tr("Scanner status"));
@@ -255,7 +257,8 @@ void ScannerWindow::applySensorState() {
     m_beeper->setLit(m_state.sensorSignals.beeper);
     m_gallery->setEnabled(inUse);
     m_poorPress->setEnabled(inUse && m_gallery->currentRow() >= 0);
-    if (inUse && m_gallery->hasFocus() == false && isActiveWindow()) m_gallery->setFocus();
+    // The gallery lost the focus while disabled; the keys press again as soon as it is usable.
+    if (inUse && !m_gallery->hasFocus()) m_gallery->setFocus();
 }
 
 // --- gallery ---------------------------------------------------------------------------------

@@ -20,13 +20,16 @@
 // has its centre at window point
 //     x = 8 + 96 * (i % 4) + 48,   y = 60 + 112 * (i / 4) + 44
 // (thumbnailCentre(i); the first ones: (56,104), (152,104), (248,104), (344,104), (56,216)).
-// Keyboard: the gallery has the focus when the window opens; arrow keys select, Enter or
-// Return presses the selected image, Alt+P makes a poor press of it, Escape closes the window
-// (as its close button does: lumoscanner then ends).
+// Keyboard: the gallery has the focus when the window opens and whenever the scanner comes into
+// use; arrow keys select, Enter or Return presses the selected image, Alt+P makes a poor press
+// of it, Escape closes the window (as its close button does: lumoscanner then ends). The window
+// does not take the keyboard from the program when it appears: click it or focus it first.
+// Scripts find it by its title, "Virtual scanner" (xdotool search --name '^Virtual scanner$').
 //
-// Object and accessible names: statusLabel, greenLamp, redLamp, beeperLamp, gallery,
-// galleryHint, poorPressButton, pressMessage, cardOnReaderLabel, cardShelf, putCardButton,
-// takeCardButton, newCardButton, cardMessage.
+// Object names (and accessible names, in words): statusLabel, greenLamp, redLamp, beeperLamp
+// (each with a ...Caption label), gallery, galleryHint, poorPressButton, pressMessage,
+// cardHeading, cardOnReaderLabel, cardShelf, putCardButton (276,376 136x28), takeCardButton
+// (276,410), newCardButton (276,444), cardMessage.
 //
 // GUI thread only. Failures of a press or a card operation are shown in the window, never
 // thrown.

@@ -170,6 +170,7 @@ TEST_F(Window, PressesOnlyWhileTheScannerIsInUse) {
     EXPECT_EQ(status->text(), "Scanner in use");
     EXPECT_TRUE(gallery->isEnabled());
     EXPECT_TRUE(poor->isEnabled());  // the first image is selected
+    EXPECT_EQ(w.focusWidget(), gallery);  // the keys press at once
 
     clickThumbnail(w, 2);  // Ben, impression 1
     auto files = feedFiles(root() / "feed");
