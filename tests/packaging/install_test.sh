@@ -226,6 +226,13 @@ run_demo || fail "second demonstration data step"
 cmp -s "$demo/cards/A.mfd" "$work/a.copy" || fail "the demonstration data step replaced a written card"
 [[ $(ls -A "$demo/fingers") == "Someone - left thumb" ]] || fail "leftovers in $demo/fingers: $(ls -A "$demo/fingers")"
 
+# blankcard refuses a malformed UID and writes nothing.
+for uid in "" 1234567 123456789 0102030G; do
+  "$blankcard" "$work/bad.mfd" "$uid" 2>/dev/null
+  status=$?
+  [[ $status == 2 && ! -e $work/bad.mfd ]] || fail "blankcard with UID '$uid': status $status"
+done
+
 if ((failures > 0)); then
   echo "$failures check(s) failed"
   exit 1
