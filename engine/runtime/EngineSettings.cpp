@@ -48,8 +48,8 @@ EngineSettings EngineSettings::fromRegistry() {
 namespace {
 
 std::filesystem::path absoluteFolder(const std::string& setting, const char* fallback) {
-    const std::filesystem::path folder = setting.empty() ? std::filesystem::path(fallback)
-                                                         : std::filesystem::path(setting);
+    const std::filesystem::path folder =
+        setting.empty() ? std::filesystem::path(fallback) : std::filesystem::path(setting);
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(folder, ec);
     return ec ? folder : full.lexically_normal();

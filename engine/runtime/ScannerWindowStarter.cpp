@@ -114,9 +114,9 @@ bool startScannerWindowOnce(const EngineSettings& settings, const fs::path& prog
     std::error_code ec;
     fs::path feed = fs::absolute(settings.feedFolder(), ec);
     if (ec) feed = settings.feedFolder();
-    request.arguments = {"--feed",   feed.string(),
-                         "--gallery", settings.galleryFolder().string(),
-                         "--cards",   settings.cardShelfFolder().string(),
+    request.arguments = {"--feed",       feed.string(),
+                         "--gallery",    settings.galleryFolder().string(),
+                         "--cards",      settings.cardShelfFolder().string(),
                          "--parent-pid", std::to_string(::getpid())};
     request.dropPlatformVariable = headlessPlatform(platform);
     try {

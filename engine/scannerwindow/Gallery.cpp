@@ -42,8 +42,7 @@ std::vector<fs::path> imagesIn(const fs::path& folder) {
 bool isGalleryImageName(const std::string& fileName) {
     const std::string ext = lowered(fs::path(fileName).extension().string());
     static const char* const known[] = {".png", ".tif", ".tiff", ".bmp", ".jpg", ".jpeg", ".pgm"};
-    return std::any_of(std::begin(known), std::end(known),
-                       [&](const char* k) { return ext == k; });
+    return std::any_of(std::begin(known), std::end(known), [&](const char* k) { return ext == k; });
 }
 
 bool naturalLess(const std::string& a, const std::string& b) {

@@ -25,8 +25,8 @@ struct GalleryFinger {
 
 // One entry per impression, in gallery order: what the window shows as thumbnails.
 struct GalleryImage {
-    std::string label;  // the finger's label
-    int impression = 0; // 1 for the finger's first impression
+    std::string label;   // the finger's label
+    int impression = 0;  // 1 for the finger's first impression
     std::filesystem::path file;
     bool operator==(const GalleryImage&) const = default;
 };

@@ -140,9 +140,10 @@ void ScannerWindow::build() {
         QString caption;
         QColor colour;
         int x;
-    } lamps[] = {{&m_green, "greenLamp", tr("Green light"), tr("Green light"), QColor(30, 200, 60), 8},
-                 {&m_red, "redLamp", tr("Red light"), tr("Red light"), QColor(230, 40, 40), 140},
-                 {&m_beeper, "beeperLamp", tr("Beeper"), tr("Beeper"), QColor(250, 190, 20), 272}};
+    } lamps[] = {
+        {&m_green, "greenLamp", tr("Green light"), tr("Green light"), QColor(30, 200, 60), 8},
+        {&m_red, "redLamp", tr("Red light"), tr("Red light"), QColor(230, 40, 40), 140},
+        {&m_beeper, "beeperLamp", tr("Beeper"), tr("Beeper"), QColor(250, 190, 20), 272}};
     for (const LampPlace& place : lamps) {
         *place.lamp = named(new SignalLamp(place.colour, this), place.name, place.accessible);
         (*place.lamp)->setGeometry(place.x, 34, 16, 16);
@@ -172,8 +173,9 @@ void ScannerWindow::build() {
     m_gallery->installEventFilter(this);
     connect(m_gallery, &QListWidget::clicked, this,
             [this](const QModelIndex& index) { pressImage(index.row()); });
-    connect(m_gallery, &QListWidget::currentRowChanged, this,
-            [this](int) { m_poorPress->setEnabled(scannerInUse() && m_gallery->currentRow() >= 0); });
+    connect(m_gallery, &QListWidget::currentRowChanged, this, [this](int) {
+        m_poorPress->setEnabled(scannerInUse() && m_gallery->currentRow() >= 0);
+    });
 
     m_galleryHint = named(new QLabel(this), "galleryHint", tr("Where to put finger images"));
     m_galleryHint->setGeometry(kGalleryLeft + 8, kGalleryTop + 8, 388, 2 * kCellHeight - 16);
@@ -181,8 +183,8 @@ void ScannerWindow::build() {
     m_galleryHint->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_galleryHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    m_poorPress = named(new QPushButton(tr("&Poor press"), this), "poorPressButton",
-                        tr("Poor press"));
+    m_poorPress =
+        named(new QPushButton(tr("&Poor press"), this), "poorPressButton", tr("Poor press"));
     m_poorPress->setGeometry(8, 292, 120, 28);
     m_poorPress->setToolTip(tr("Presses a smudged copy of the selected image"));
     m_poorPress->setFocusPolicy(Qt::TabFocus);
@@ -208,15 +210,15 @@ void ScannerWindow::build() {
     connect(m_shelf, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem*) { putSelectedCardOnReader(); });
 
-    m_putCard = named(new QPushButton(tr("Put on reader"), this), "putCardButton",
-                      tr("Put on reader"));
+    m_putCard =
+        named(new QPushButton(tr("Put on reader"), this), "putCardButton", tr("Put on reader"));
     m_putCard->setGeometry(276, 376, 136, 28);
     connect(m_putCard, &QPushButton::clicked, this, [this] { putSelectedCardOnReader(); });
     m_takeCard = named(new QPushButton(tr("Take off"), this), "takeCardButton", tr("Take off"));
     m_takeCard->setGeometry(276, 410, 136, 28);
     connect(m_takeCard, &QPushButton::clicked, this, [this] { takeCardOff(); });
-    m_newCard = named(new QPushButton(tr("New blank card"), this), "newCardButton",
-                      tr("New blank card"));
+    m_newCard =
+        named(new QPushButton(tr("New blank card"), this), "newCardButton", tr("New blank card"));
     m_newCard->setGeometry(276, 444, 136, 28);
     connect(m_newCard, &QPushButton::clicked, this, [this] { newBlankCard(); });
     m_cardMessage = named(new QLabel(this), "cardMessage", tr("Card message"));
@@ -269,7 +271,8 @@ void ScannerWindow::refreshGallery() {
         !(next.empty() && m_galleryHint->text().isEmpty()))
         return;
     fs::path current;
-    if (const int row = m_gallery->currentRow(); row >= 0 && row < static_cast<int>(m_images.size()))
+    if (const int row = m_gallery->currentRow();
+        row >= 0 && row < static_cast<int>(m_images.size()))
         current = m_images[row].file;
     m_images = std::move(next);
 
@@ -279,9 +282,9 @@ void ScannerWindow::refreshGallery() {
     for (std::size_t i = 0; i < m_images.size(); ++i) {
         const GalleryImage& image = m_images[i];
         const QString label = metrics.elidedText(qs(image.label), Qt::ElideRight, kCellWidth - 8);
-        auto* item = new QListWidgetItem(thumbnail(image.file),
-                                         label + QLatin1Char('\n') +
-                                             tr("impression %1").arg(image.impression));
+        auto* item = new QListWidgetItem(
+            thumbnail(image.file),
+            label + QLatin1Char('\n') + tr("impression %1").arg(image.impression));
         item->setToolTip(qs(image.label) + QStringLiteral("\n") + qs(image.file));
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
         m_gallery->addItem(item);
@@ -326,8 +329,8 @@ bool ScannerWindow::pressPoorImage(int index) {
     }
     const fs::path smudged = fs::path(m_workFolder.path().toStdString()) / "poor-press.png";
     try {
-        const engine::GrayImage original =
-            engine::loadImage(image.file.string(), engine::feedFileDpi(image.file.filename().string()));
+        const engine::GrayImage original = engine::loadImage(
+            image.file.string(), engine::feedFileDpi(image.file.filename().string()));
         if (!savePng(smudgeImage(original), smudged)) {
             setPressMessage(tr("Cannot make a poor press: %1 cannot be written.").arg(qs(smudged)));
             return false;
@@ -376,7 +379,8 @@ void ScannerWindow::refreshCards() {
     } catch (const std::exception& e) {
         setCardMessage(qs(std::string(e.what())));
     }
-    if (cards == m_cards && onReader == m_cardOnReader && m_shelf->count() == static_cast<int>(cards.size()) &&
+    if (cards == m_cards && onReader == m_cardOnReader &&
+        m_shelf->count() == static_cast<int>(cards.size()) &&
         !m_cardOnReaderLabel->text().isEmpty())
         return;
 
@@ -392,8 +396,9 @@ void ScannerWindow::refreshCards() {
         const ShelfCard& card = m_cards[i];
         QString text = cardText(card);
         auto* item = new QListWidgetItem(text);
-        item->setToolTip(qs(card.file) +
-                         (card.uid ? QStringLiteral("\nUID ") + qs(uidText(*card.uid)) : QString()));
+        item->setToolTip(qs(card.file) + (card.uid
+                                              ? QStringLiteral("\nUID ") + qs(uidText(*card.uid))
+                                              : QString()));
         if (samePath(card.file, m_cardOnReader)) {
             QFont font = item->font();
             font.setBold(true);
@@ -408,8 +413,9 @@ void ScannerWindow::refreshCards() {
     if (m_cardOnReader.empty()) {
         m_cardOnReaderLabel->setText(tr("No card on the reader"));
     } else if (const auto uid = dumpUid(m_cardOnReader)) {
-        m_cardOnReaderLabel->setText(tr("On the reader: %1 (UID %2)")
-                                         .arg(qs(m_cardOnReader.stem().string()), qs(uidText(*uid))));
+        m_cardOnReaderLabel->setText(
+            tr("On the reader: %1 (UID %2)")
+                .arg(qs(m_cardOnReader.stem().string()), qs(uidText(*uid))));
     } else {
         m_cardOnReaderLabel->setText(
             tr("On the reader: %1 (no such card dump: the reader sees no card)")

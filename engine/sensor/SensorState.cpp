@@ -112,9 +112,9 @@ void writeSensorState(const fs::path& file, const SensorState& state) {
     std::error_code ec;
     if (!file.parent_path().empty()) fs::create_directories(file.parent_path(), ec);
     static std::atomic<unsigned> counter{0};
-    const fs::path part = file.parent_path() / ("." + file.filename().string() + "." +
-                                                std::to_string(::getpid()) + "." +
-                                                std::to_string(counter++) + ".part");
+    const fs::path part =
+        file.parent_path() / ("." + file.filename().string() + "." + std::to_string(::getpid()) +
+                              "." + std::to_string(counter++) + ".part");
     const std::string text = formatSensorState(state);
     const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {

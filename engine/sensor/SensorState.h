@@ -2,7 +2,7 @@
 // as a small text file beside the feed folder so that a scanner window in another process can
 // show the lights and know whether anyone takes presses.
 //
-// The file is "<feed folder>.state" (for ".../lumo-sensor/feed" it is ".../lumo-sensor/feed.state"),
+// The file is "<feed folder>.state" (".../lumo-sensor/feed" has ".../lumo-sensor/feed.state"),
 // written atomically (hidden temporary file in the same folder, then rename) and read whole:
 //
 //     pid=4711          the process holding the sensor open (or that held it last)

@@ -87,8 +87,8 @@ int main(int argc, char* argv[]) {
         std::cerr << "lumoscanner: " << e.what() << "\n";  // the defaults then
     }
     lumo::scanner::ScannerFolders folders;
-    folders.feed = arguments->feed.empty() ? settings.feedFolder()
-                                           : std::filesystem::path(arguments->feed);
+    folders.feed =
+        arguments->feed.empty() ? settings.feedFolder() : std::filesystem::path(arguments->feed);
     if (!arguments->gallery.empty()) settings.scannerGallery = arguments->gallery;
     if (!arguments->cards.empty()) settings.cardShelf = arguments->cards;
     folders.gallery = settings.galleryFolder();

@@ -74,15 +74,23 @@ TEST(ScannerWindowDecision, SettingAndPlatform) {
         const char* platform;
         bool wanted;
     } cases[] = {
-        {"auto", "xcb", true},           {"auto", "wayland", true},
-        {"auto", "offscreen", false},    {"auto", "minimal", false},
-        {"auto", "minimalegl", false},   {"auto", "", false},
-        {"", "xcb", true},               {"", "offscreen", false},
-        {"  AUTO ", "xcb", true},        {"something else", "xcb", true},
+        {"auto", "xcb", true},
+        {"auto", "wayland", true},
+        {"auto", "offscreen", false},
+        {"auto", "minimal", false},
+        {"auto", "minimalegl", false},
+        {"auto", "", false},
+        {"", "xcb", true},
+        {"", "offscreen", false},
+        {"  AUTO ", "xcb", true},
+        {"something else", "xcb", true},
         {"something else", "offscreen", false},
-        {"show", "xcb", true},           {"show", "offscreen", true},
-        {"Show", "minimal", true},       {"hide", "xcb", false},
-        {"hide", "offscreen", false},    {"off", "xcb", false},
+        {"show", "xcb", true},
+        {"show", "offscreen", true},
+        {"Show", "minimal", true},
+        {"hide", "xcb", false},
+        {"hide", "offscreen", false},
+        {"off", "xcb", false},
         {" OFF", "wayland", false},
     };
     for (const auto& c : cases) {
@@ -120,8 +128,11 @@ TEST_F(Starter, AutoOffscreenHideOffAndNoSensorMakeNoRequest) {
     const struct {
         const char* window;
         const char* sensor;
-    } cases[] = {{"auto", "virtual"}, {"hide", "virtual"}, {"off", "virtual"},
-                 {"show", "none"},    {"show", "nodriver"}};
+    } cases[] = {{"auto", "virtual"},
+                 {"hide", "virtual"},
+                 {"off", "virtual"},
+                 {"show", "none"},
+                 {"show", "nodriver"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.window) + " with sensor " + c.sensor);
         setScannerWindowStarter([this](const ScannerWindowRequest& r) {

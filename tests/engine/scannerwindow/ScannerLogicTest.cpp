@@ -64,7 +64,8 @@ protected:
 // --- gallery ---------------------------------------------------------------------------------
 
 TEST(GalleryNames, ImageExtensionsAndNaturalOrder) {
-    for (const char* name : {"a.png", "a.PNG", "a.tif", "a.tiff", "a.bmp", "a.jpg", "a.JPEG", "a.pgm"})
+    for (const char* name :
+         {"a.png", "a.PNG", "a.tif", "a.tiff", "a.bmp", "a.jpg", "a.JPEG", "a.pgm"})
         EXPECT_TRUE(isGalleryImageName(name)) << name;
     for (const char* name : {"a.txt", "a", "a.png.part", "a.mfd", "png"})
         EXPECT_FALSE(isGalleryImageName(name)) << name;
@@ -73,7 +74,7 @@ TEST(GalleryNames, ImageExtensionsAndNaturalOrder) {
         const char* a;
         const char* b;
     } ordered[] = {{"print 9", "print 10"}, {"101_2.tif", "101_10.tif"}, {"a", "B"},
-                   {"x2", "x02a"},         {"Anna", "anna 2"},           {"7", "a"}};
+                   {"x2", "x02a"},          {"Anna", "anna 2"},          {"7", "a"}};
     for (const auto& c : ordered) {
         SCOPED_TRACE(std::string(c.a) + " < " + c.b);
         EXPECT_TRUE(naturalLess(c.a, c.b));
@@ -98,16 +99,18 @@ TEST_F(Folder, GalleryListsFingersImpressionsAndLooseImages) {
 
     const auto fingers = listGallery(g);
     ASSERT_EQ(fingers.size(), 3u);
-    EXPECT_EQ(fingers[0], (GalleryFinger{"Anna - right index", {g / "Anna - right index" / "a.bmp"}}));
-    EXPECT_EQ(fingers[1], (GalleryFinger{"Ben - left thumb",
-                                         {g / "Ben - left thumb" / "1.tif",
-                                          g / "Ben - left thumb" / "2.png",
-                                          g / "Ben - left thumb" / "10.png"}}));
+    EXPECT_EQ(fingers[0],
+              (GalleryFinger{"Anna - right index", {g / "Anna - right index" / "a.bmp"}}));
+    EXPECT_EQ(fingers[1],
+              (GalleryFinger{"Ben - left thumb",
+                             {g / "Ben - left thumb" / "1.tif", g / "Ben - left thumb" / "2.png",
+                              g / "Ben - left thumb" / "10.png"}}));
     EXPECT_EQ(fingers[2], (GalleryFinger{"fingers", {g / "loose-1.png", g / "loose-2.jpg"}}));
 
     const auto images = galleryImages(fingers);
     ASSERT_EQ(images.size(), 6u);
-    EXPECT_EQ(images[0], (GalleryImage{"Anna - right index", 1, g / "Anna - right index" / "a.bmp"}));
+    EXPECT_EQ(images[0],
+              (GalleryImage{"Anna - right index", 1, g / "Anna - right index" / "a.bmp"}));
     EXPECT_EQ(images[3], (GalleryImage{"Ben - left thumb", 3, g / "Ben - left thumb" / "10.png"}));
     EXPECT_EQ(images[5], (GalleryImage{"fingers", 2, g / "loose-2.jpg"}));
 
@@ -189,12 +192,14 @@ TEST_F(Folder, BlankCardOpensWithTheFactoryKeyOnTheSimulatedCard) {
     EXPECT_FALSE(card.readBlocks(SimulatedCard::KeyA, 4, 1, wrong, std::span(all).first(16)));
 
     // A second card of the same UID gets a name of its own; the first is not replaced.
-    const fs::path again = createBlankCard(dir() / "new" / "shelf", CardUid{0xDE, 0xAD, 0x10, 0x01});
+    const fs::path again =
+        createBlankCard(dir() / "new" / "shelf", CardUid{0xDE, 0xAD, 0x10, 0x01});
     EXPECT_EQ(again.filename(), "blank-DEAD1001-2.mfd");
     EXPECT_EQ(readFile(file), dump);
     // A folder that cannot be made.
     touch(dir() / "plain-file");
-    EXPECT_THROW(createBlankCard(dir() / "plain-file" / "shelf", randomCardUid()), std::runtime_error);
+    EXPECT_THROW(createBlankCard(dir() / "plain-file" / "shelf", randomCardUid()),
+                 std::runtime_error);
 }
 
 TEST_F(Folder, ShelfListsDumpsInNameOrder) {

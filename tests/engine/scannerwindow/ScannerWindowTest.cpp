@@ -30,7 +30,9 @@ namespace fs = std::filesystem;
 
 // Fontconfig keeps a cache of patterns for the life of the process, which the leak checker of
 // sanitizer builds reports when the process ends; it is not ours.
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
 
 namespace {
 
@@ -72,7 +74,9 @@ protected:
         ::setenv("LUMO_REGISTRY", (root() / "registry").c_str(), 1);
     }
     fs::path root() const { return temp.path().toStdString(); }
-    ScannerFolders folders() const { return {root() / "feed", root() / "fingers", root() / "cards"}; }
+    ScannerFolders folders() const {
+        return {root() / "feed", root() / "fingers", root() / "cards"};
+    }
 
     // Small grey images, count per finger.
     void makeGallery(const std::vector<std::pair<std::string, int>>& fingers) {
@@ -82,7 +86,8 @@ protected:
             for (int i = 1; i <= count; ++i) {
                 QImage image(120, 120, QImage::Format_Grayscale8);
                 image.fill(grey += 7);
-                const fs::path file = root() / "fingers" / label / ("imp" + std::to_string(i) + ".png");
+                const fs::path file =
+                    root() / "fingers" / label / ("imp" + std::to_string(i) + ".png");
                 ASSERT_TRUE(image.save(QString::fromStdString(file.string())));
             }
         }
@@ -169,7 +174,7 @@ TEST_F(Window, PressesOnlyWhileTheScannerIsInUse) {
     w.refreshSensor();
     EXPECT_EQ(status->text(), "Scanner in use");
     EXPECT_TRUE(gallery->isEnabled());
-    EXPECT_TRUE(poor->isEnabled());  // the first image is selected
+    EXPECT_TRUE(poor->isEnabled());       // the first image is selected
     EXPECT_EQ(w.focusWidget(), gallery);  // the keys press at once
 
     clickThumbnail(w, 2);  // Ben, impression 1

@@ -119,7 +119,8 @@ TEST(SensorState, StateOfAProcessThatIsGoneCountsAsClosed) {
         writeSensorState(file, s);
         const SensorState live = liveSensorState(file);
         EXPECT_EQ(live.open, c.liveOpen);
-        EXPECT_EQ(live.sensorSignals, c.liveOpen ? (SensorSignals{true, true, true}) : SensorSignals{});
+        EXPECT_EQ(live.sensorSignals,
+                  c.liveOpen ? (SensorSignals{true, true, true}) : SensorSignals{});
         EXPECT_EQ(live.pid, c.pid);
     }
     EXPECT_FALSE(processAlive(0));
