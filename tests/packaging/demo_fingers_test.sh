@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The demonstration fingers through the real control: a registration template from each
-# finger's first impression matches every other impression of that finger and none of any
-# other finger (the demo must never identify the wrong person).
+# finger's first impression, and one enrolled from its first four impressions pressed on the
+# virtual sensor (as Kestrel enrolls), match every other impression of that finger and none
+# of any other finger (the demo must never identify the wrong person).
 #
 #   demo_fingers_test.sh DEMO_DIR
 set -uo pipefail
 
 bin=${LUMO_BIN_DIR:?}
 fingers=$(cd "${1:?demo folder}" 2>/dev/null && pwd)/fingers
-for file in "$bin/regsvr" "$bin/lumoctl" "$bin/liblumo.so" "$fingers"; do
+for file in "$bin/regsvr" "$bin/lumoctl" "$bin/fppress" "$bin/liblumo.so" "$fingers"; do
   if [[ ! -e $file ]]; then
     echo "SKIP: $file is not built"
     exit 77
@@ -44,25 +45,40 @@ mapfile -t templates < <(printf '%s\n' "${statements[@]}" | "$bin/lumoctl" 2>"$w
 ((${#templates[@]} == ${#statements[@]})) ||
   { echo "FAIL: ${#templates[@]} templates for ${#statements[@]} images: $(cat "$work/err")"; exit 1; }
 
-# A second session matches every registration template with every verification template.
-regs=()
+regs=()  # "finger index:how made:template"
 vers=()  # "finger index:template"
 n=0
 for i in "${!labels[@]}"; do
   IFS='|' read -ra files <<<"${images[i]}"
-  regs+=("${templates[n]}")
+  regs+=("$i:from a file:${templates[n]}")
   n=$((n + 1))
   for _ in "${files[@]:1}"; do
     vers+=("$i:${templates[n]}")
     n=$((n + 1))
   done
 done
+
+# Enrollment: the first four impressions pressed one after another, taken by the dialog.
+for i in "${!labels[@]}"; do
+  IFS='|' read -ra files <<<"${images[i]}"
+  rm -rf "$work/feed"
+  for file in "${files[@]:0:4}"; do "$bin/fppress" "$file" >/dev/null; done
+  out=$(printf '%s\n' "put EnrollCount 4" "put DefaultRegFinger 2" "put IsAutoRegister 1" \
+    "call Register" "get RegisterTemplate" | timeout 300 "$bin/lumoctl" 2>"$work/err")
+  if [[ $(sed -n 1p <<<"$out") != true ]]; then
+    echo "FAIL: enrolling '${labels[i]}': $out $(cat "$work/err")"
+    exit 1
+  fi
+  regs+=("$i:enrolled:$(sed -n 2p <<<"$out")")
+done
+
+# A last session matches every registration template with every verification template.
 statements=()
 expected=()
-for i in "${!regs[@]}"; do
+for reg in "${regs[@]}"; do
   for entry in "${vers[@]}"; do
-    statements+=("call MatchFinger ${regs[i]} ${entry#*:}")
-    if [[ ${entry%%:*} == "$i" ]]; then expected+=(true); else expected+=(false); fi
+    statements+=("call MatchFinger ${reg#*:*:} ${entry#*:}")
+    if [[ ${entry%%:*} == "${reg%%:*}" ]]; then expected+=(true); else expected+=(false); fi
   done
 done
 mapfile -t results < <(printf '%s\n' "${statements[@]}" | "$bin/lumoctl" 2>"$work/err")
@@ -72,11 +88,12 @@ mapfile -t results < <(printf '%s\n' "${statements[@]}" | "$bin/lumoctl" 2>"$wor
 failures=0
 for k in "${!results[@]}"; do
   if [[ ${results[k]} != "${expected[k]}" ]]; then
-    i=$((k / ${#vers[@]}))
+    reg=${regs[k / ${#vers[@]}]}
+    how=${reg#*:}
     j=${vers[k % ${#vers[@]}]%%:*}
-    echo "FAIL: '${labels[i]}' against an impression of '${labels[j]}': ${results[k]}, expected ${expected[k]}"
+    echo "FAIL: '${labels[${reg%%:*}]}' (${how%%:*}) against an impression of '${labels[j]}': ${results[k]}, expected ${expected[k]}"
     failures=$((failures + 1))
   fi
 done
 ((failures == 0)) || exit 1
-echo "demo fingers: ${#regs[@]} fingers, ${#results[@]} comparisons as expected"
+echo "demo fingers: ${#labels[@]} fingers, ${#results[@]} comparisons as expected"
