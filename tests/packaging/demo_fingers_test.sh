@@ -22,7 +22,7 @@ export LUMO_REGISTRY=$work/registry QT_QPA_PLATFORM=offscreen
 mkdir -p "$LUMO_REGISTRY"
 printf '[SOFTWARE\\FPEngine]\nSensorFeed=%s\nScannerWindow=off\n' "$work/feed" \
   >"$LUMO_REGISTRY/HKEY_LOCAL_MACHINE.ini"
-cd "$work"
+cd "$work" || exit 1
 "$bin/regsvr" "$bin/liblumo.so" >/dev/null || { echo "FAIL: regsvr"; exit 1; }
 
 labels=()

@@ -121,7 +121,7 @@ uids=()
 for card in "$folder/cards"/*.mfd; do
   hex=$(od -An -v -tx1 "$card" | tr -d ' \n')
   [[ ${#hex} == 2048 ]] || { fail "$card is not 1024 bytes"; continue; }
-  b=(0x${hex:0:2} 0x${hex:2:2} 0x${hex:4:2} 0x${hex:6:2} 0x${hex:8:2})
+  b=("0x${hex:0:2}" "0x${hex:2:2}" "0x${hex:4:2}" "0x${hex:6:2}" "0x${hex:8:2}")
   (((b[0] ^ b[1] ^ b[2] ^ b[3]) == b[4])) || fail "$card: BCC does not match the UID"
   uids+=("${hex:0:8}")
   for ((block = 1; block < 64; block++)); do
