@@ -200,7 +200,7 @@ EOF
   export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
   # A sanitized build installs sanitized libraries.
   sanitize=()
-  grep -q '^LUMO_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" && sanitize=(-fsanitize=address,undefined)
+  grep -q '^LUMO_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" && sanitize=("-fsanitize=address,undefined")
   # shellcheck disable=SC2046
   if c++ "${sanitize[@]}" $(pkg-config --cflags lumo-host) -o "$work/host" "$work/host.cpp" \
     $(pkg-config --libs lumo-host) 2>"$work/err"; then
