@@ -4,6 +4,10 @@ Qt programs started with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 on a session bus pub
 widgets: role, name (a button's or label's text, a window's title), screen extents and states.
 The walkthrough finds what to click there and reads what the operator would read.
 
+Every property is asked for when first used and then kept: a Node is a snapshot taken bit by
+bit, and a fresh look at the screen starts again from Bus.windows(). Popup menus are not
+published (Qt leaves them out of the application's children).
+
     python3 a11y.py dump     prints every showing object of every program on the bus
 """
 import sys
@@ -14,25 +18,81 @@ ACC = "org.a11y.atspi.Accessible"
 COMP = "org.a11y.atspi.Component"
 TEXT = "org.a11y.atspi.Text"
 PROPS = "org.freedesktop.DBus.Properties"
+TIMEOUT = 10
 
 # AT-SPI state bits.
 CHECKED = 4
 ENABLED = 8
-FOCUSED = 12
-SELECTED = 23
 SENSITIVE = 24
 SHOWING = 25
 
+# Objects whose children are many and rarely wanted: walked into only when those are asked for.
+CONTAINERS = {"table": {"cell", "row header", "column header"}, "list": {"list item"}}
+
 
 class Node:
-    def __init__(self, role, name, extents, states, text, children, app):
-        self.role = role
-        self.name = name
-        self.x, self.y, self.w, self.h = extents
-        self.states = states
-        self.text = text
-        self.children = children
-        self.app = app
+    def __init__(self, bus, name, path, top=None):
+        self._bus = bus
+        self._obj = bus.get_object(name, path, introspect=False)
+        self._cache = {}
+        # The top-level window the object lies in: (title, x, y, width, height).
+        self._top = top
+
+    def _get(self, key, ask, default):
+        if key not in self._cache:
+            try:
+                self._cache[key] = ask()
+            except dbus.DBusException:
+                self._cache[key] = default
+        return self._cache[key]
+
+    @property
+    def role(self):
+        return self._get("role", lambda: str(self._obj.GetRoleName(dbus_interface=ACC,
+                                                                    timeout=TIMEOUT)), "")
+
+    @property
+    def name(self):
+        return self._get("name", lambda: str(self._obj.Get(ACC, "Name", dbus_interface=PROPS,
+                                                           timeout=TIMEOUT)), "")
+
+    @property
+    def states(self):
+        def ask():
+            raw = self._obj.GetState(dbus_interface=ACC, timeout=TIMEOUT)
+            return int(raw[0]) | (int(raw[1]) << 32)
+        return self._get("states", ask, 0)
+
+    @property
+    def extents(self):
+        return self._get("extents", lambda: tuple(int(v) for v in self._obj.GetExtents(
+            dbus.UInt32(0), dbus_interface=COMP, timeout=TIMEOUT)), (-1, -1, 0, 0))
+
+    @property
+    def text(self):
+        """A text box's contents (a password box gives nothing)."""
+        return self._get("text", lambda: str(self._obj.GetText(0, -1, dbus_interface=TEXT,
+                                                               timeout=TIMEOUT)), "")
+
+    @property
+    def children(self):
+        def ask():
+            top = self._top if self._top is not None else None
+            kids = []
+            for name, path in self._obj.GetChildren(dbus_interface=ACC, timeout=TIMEOUT):
+                kids.append(Node(self._bus, str(name), str(path), top))
+            return kids
+        kids = self._get("children", ask, [])
+        return kids
+
+    @property
+    def top(self):
+        return self._top if self._top is not None else (self.name,) + self.extents
+
+    x = property(lambda self: self.extents[0])
+    y = property(lambda self: self.extents[1])
+    w = property(lambda self: self.extents[2])
+    h = property(lambda self: self.extents[3])
 
     def has(self, state):
         return bool(self.states & (1 << state))
@@ -53,15 +113,21 @@ class Node:
     def centre(self):
         return self.x + self.w // 2, self.y + self.h // 2
 
-    def walk(self):
+    def walk(self, role=None):
+        """This object and the showing ones below it, in order."""
         yield self
+        if not self.showing:
+            return
+        wanted = CONTAINERS.get(self.role)
+        if wanted is not None and role not in wanted:
+            return
         for child in self.children:
-            yield from child.walk()
+            yield from child.walk(role)
 
     def find_all(self, role=None, name=None, showing=True):
         """Objects below (and including) this one with that role and name; a name ending
         in "*" matches as a prefix."""
-        for node in self.walk():
+        for node in self.walk(role):
             if role is not None and node.role != role:
                 continue
             if name is not None:
@@ -81,12 +147,14 @@ class Node:
         return [n.name for n in self.find_all("label")]
 
     def describe(self, depth=0):
-        lines = ["%s%s %r %d %d %d %d%s%s" % ("  " * depth, self.role, self.name, self.x,
-                                             self.y, self.w, self.h,
+        x, y, w, h = self.extents
+        text = self.text if self.role == "text" and self.showing else ""
+        lines = ["%s%s %r %d %d %d %d%s%s" % ("  " * depth, self.role, self.name, x, y, w, h,
                                              "" if self.showing else " hidden",
-                                             (" text=%r" % self.text) if self.text else "")]
-        for child in self.children:
-            lines += child.describe(depth + 1)
+                                             (" text=%r" % text) if text else "")]
+        if self.showing or depth == 0:
+            for child in self.children:
+                lines += child.describe(depth + 1)
         return lines
 
 
@@ -97,53 +165,24 @@ class Bus:
             dbus_interface="org.a11y.Bus")
         self.bus = dbus.bus.BusConnection(str(address))
 
-    def _node(self, name, path, depth, app):
-        obj = self.bus.get_object(name, path, introspect=False)
-        try:
-            role = str(obj.GetRoleName(dbus_interface=ACC, timeout=5))
-            label = str(obj.Get(ACC, "Name", dbus_interface=PROPS, timeout=5))
-            raw = obj.GetState(dbus_interface=ACC, timeout=5)
-            states = int(raw[0]) | (int(raw[1]) << 32)
-            children = obj.GetChildren(dbus_interface=ACC, timeout=5)
-        except dbus.DBusException:
-            return None
-        try:
-            extents = tuple(int(v) for v in obj.GetExtents(dbus.UInt32(0), dbus_interface=COMP,
-                                                            timeout=5))
-        except dbus.DBusException:
-            extents = (-1, -1, 0, 0)
-        text = ""
-        if role in ("text", "password text", "entry") and states & (1 << SHOWING):
-            try:
-                text = str(obj.GetText(0, -1, dbus_interface=TEXT, timeout=5))
-            except dbus.DBusException:
-                pass
-        node = Node(role, label, extents, states, text, [], app)
-        # Hidden windows and widgets are not walked into (a program keeps many of them).
-        if depth == 0 or states & (1 << SHOWING):
-            for child_name, child_path in children:
-                child = self._node(str(child_name), str(child_path), depth + 1, app or label)
-                if child is not None:
-                    node.children.append(child)
-        return node
-
     def applications(self):
         root = self.bus.get_object("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root",
                                    introspect=False)
-        apps = []
         try:
-            entries = root.GetChildren(dbus_interface=ACC, timeout=5)
+            entries = root.GetChildren(dbus_interface=ACC, timeout=TIMEOUT)
         except dbus.DBusException:
-            return apps
-        for name, path in entries:
-            node = self._node(str(name), str(path), 0, None)
-            if node is not None:
-                apps.append(node)
-        return apps
+            return []
+        return [Node(self.bus, str(name), str(path)) for name, path in entries]
 
     def windows(self):
-        """The showing top-level windows of every program, as nodes."""
-        return [w for app in self.applications() for w in app.children if w.showing]
+        """The showing top-level windows of every program."""
+        found = []
+        for app in self.applications():
+            for window in app.children:
+                if window.showing:
+                    window._top = (window.name,) + window.extents
+                    found.append(window)
+        return found
 
 
 def main(argv):

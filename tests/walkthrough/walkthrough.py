@@ -4,11 +4,14 @@ input (xdotool), a screenshot of every step, and a check of every outcome.
 
     walkthrough.py BUILD_DIR [OUT_DIR]        (OUT_DIR defaults to BUILD_DIR/walkthrough)
 
-Kestrel runs from a copy of BUILD_DIR/bin, registered and started as scripts/run starts it, with
-a registry, home and runtime folder of its own. What to click is found, and what the operator
-reads is read, through the accessibility bus; the database and the card dump are checked
-directly. Everything started here (the X server, the buses, Kestrel and whatever they start)
-is ended on exit, also when a step fails.
+Kestrel is started as scripts/run starts it, through scripts/launch, which prepares the program
+folder (database, language and wave files, the sample fingers and blank cards of BUILD_DIR/demo),
+registers the control and starts ./kestrel there; the program folder is a temporary one, so the
+build's own stays as it is, and the registry, home and runtime folder are the walkthrough's own.
+Fingers are pressed and cards put on the reader by clicking the virtual scanner window the
+engine opens. What to click is found, and what the operator reads is read, through the
+accessibility bus; the database and the card dump are checked directly. Everything started here
+(the X server, the buses, Kestrel, the scanner window) is ended on exit, also when a step fails.
 """
 import ctypes
 import os
@@ -29,15 +32,29 @@ SCREEN = (1280, 800)
 PASSWORD = "907531"
 NEW_PASSWORD = "Falcon2026"
 IMAGES = "fingerprints/fvc2002_db4_b"
-# The person's left index finger (finger 2 on the hand picture) is enrolled from impressions of
-# finger 101, identified from another impression of it; finger 108 belongs to nobody.
+# The new person's left index finger (finger 2 on the hand picture): eight impressions of FVC
+# finger 101 put into the scanner window's gallery as a finger of that person. It is enrolled
+# from the first ones and identified from another; the card gets it too. The sample finger
+# "Alice Moreau - right index" belongs to nobody enrolled.
 PERSON = {"user_id": "3001", "name": "Nora Lindqvist", "tel": "+46 8 555 0199",
           "email": "nora.lindqvist@example.com", "remark1": "Night shift"}
 FINGER = 2
-ENROLL_IMAGES = [(101, i) for i in (1, 2, 3, 4, 5, 1, 2, 3, 4, 5)]
-IDENTIFY_IMAGES = [(101, i) for i in (6, 7, 8)]
-STRANGER_IMAGES = [(108, i) for i in (6, 7, 8)]
+GALLERY_FINGER = "Nora Lindqvist - left index"
+GALLERY_IMAGES = [(101, k) for k in range(1, 9)]
+ENROLL_PRESSES = [1, 2, 3, 4, 5, 1, 2, 3, 4, 5]
+IDENTIFY_PRESSES = [6, 7, 8]
+CARD_PRESSES = [7, 8, 6]
+STRANGER = "Alice Moreau - right index"
+STRANGER_PRESSES = [1, 2, 3]
+CARD = "Card 1"
 CARD_KEY = "123"
+
+SCANNER = "Virtual scanner"
+# No window manager: the walkthrough places the windows. Kestrel's main window (860 x 640) on the
+# left, the scanner window (420 x 520) on the right, dialogs centred on the main window.
+MAIN_AT = (0, 80)
+MAIN_SIZE = (860, 640)
+SCANNER_AT = (860, 140)
 
 # Generous: the sanitizer build of the engine takes seconds for one press.
 WINDOW_TIMEOUT = 90
@@ -147,6 +164,7 @@ class Walkthrough:
         self.bus = None
         self.presses = 0
         self.title = None
+        self.arranged = False
 
     # --- set-up ------------------------------------------------------------------------
 
@@ -159,7 +177,7 @@ class Walkthrough:
                      "SESSION_MANAGER", "XAUTHORITY"):
             env.pop(name, None)
         folders = {name: os.path.join(self.root, name)
-                   for name in ("home", "runtime", "registry", "feed", "program", "cards")}
+                   for name in ("home", "runtime", "registry", "program")}
         for path in folders.values():
             os.makedirs(path, mode=0o700)
         env.update(HOME=folders["home"], XDG_RUNTIME_DIR=folders["runtime"],
@@ -168,35 +186,19 @@ class Walkthrough:
         self.env = env
         os.environ["LUMO_REGISTRY"] = folders["registry"]  # for walkutil
         self.folders = folders
-        self.feed = folders["feed"]
-        self.card = os.path.join(folders["cards"], "card-1.mfd")
-
-        # The program folder: a copy of the build's, so that the build's database stays as
-        # it is; the database is made afresh beside the copy.
-        program = folders["program"]
-        for name in os.listdir(self.bin):
-            source = os.path.join(self.bin, name)
-            if name == "LUMO.mdb":
-                continue
-            if os.path.isdir(source):
-                shutil.copytree(source, os.path.join(program, name), symlinks=True)
-            else:
-                shutil.copy2(source, os.path.join(program, name))
-        makedb = os.path.join(self.build, "app", "kestrel-makedb")
-        resources = os.path.join(os.path.dirname(__file__), "..", "..", "app", "resources")
-        self.run([makedb, os.path.join(program, "LUMO.mdb"),
-                  os.path.join(resources, "schema.sql"),
-                  os.path.join(resources, "sample-persons.sql")])
-        self.program = program
-        self.database = os.path.join(program, "LUMO.mdb")
-        self.english = read_language(os.path.join(program, "English.ini"))
-        self.spanish = read_language(os.path.join(program, "Spanish.ini"))
-
-        engine = "SOFTWARE\\FPEngine"
-        for name, value in (("Sensor", "virtual"), ("SensorFeed", self.feed),
-                            ("CardModule", "simulated"),
-                            ("CardDump", os.path.join(folders["cards"], "none.mfd"))):
-            walkutil.reg_set("HKEY_LOCAL_MACHINE", engine, name, value)
+        self.program = folders["program"]
+        # The virtual sensor's feed folder when no setting names one.
+        self.feed = os.path.join(folders["runtime"], "lumo-sensor", "feed")
+        self.database = os.path.join(self.program, "LUMO.mdb")
+        self.english = read_language(os.path.join(self.bin, "English.ini"))
+        self.spanish = read_language(os.path.join(self.bin, "Spanish.ini"))
+        # The new person's finger in the scanner window's gallery (fingers/ of the program
+        # folder, which the launcher fills with the sample fingers).
+        gallery = os.path.join(self.program, "fingers", GALLERY_FINGER)
+        os.makedirs(gallery)
+        for finger, impression in GALLERY_IMAGES:
+            shutil.copy(os.path.join(self.data, IMAGES, "%d_%d.tif" % (finger, impression)),
+                        os.path.join(gallery, "impression-%d.tif" % impression))
 
     def run(self, argv, **kw):
         result = subprocess.run(argv, env=self.env, stdout=subprocess.PIPE,
@@ -245,12 +247,15 @@ class Walkthrough:
         self.bus = a11y.Bus(address)
 
     def start_kestrel(self):
-        """As scripts/run starts it: the control registered, then ./kestrel in its folder."""
-        self.run([os.path.join(self.program, "regsvr"), os.path.join(self.program, "liblumo.so")])
+        """As scripts/run starts it: scripts/launch with the build's bin folder (here with a
+        program folder of its own), which registers the control and starts ./kestrel."""
+        launch = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
+                              "launch")
         if self.kestrel_log is None:
             self.kestrel_log = open(os.path.join(self.out, "kestrel.log"), "w")
-        self.kestrel = subprocess.Popen(["./kestrel"], cwd=self.program, env=self.env,
-                                        stdout=self.kestrel_log, stderr=subprocess.STDOUT)
+        self.kestrel = subprocess.Popen(
+            [launch, "--name", "scripts/run", self.bin, self.program], env=self.env,
+            stdout=self.kestrel_log, stderr=subprocess.STDOUT)
 
     # --- looking and acting ----------------------------------------------------------------
 
@@ -294,8 +299,16 @@ class Walkthrough:
             raise StepFailed("nothing to click: %s" % what)
         if not node.enabled:
             raise StepFailed("%s is disabled" % (what or node.name))
+        self.focus(node)
         x, y = node.centre
         self.click_at(x, y)
+
+    def focus(self, node):
+        """Gives the keyboard to the window the object lies in, as a click would with a window
+        manager (without one, a click does not move the keyboard focus)."""
+        wid = self.x_window(node.top)
+        if wid is not None:
+            self.xdo("windowfocus", "--sync", wid)
 
     def click_at(self, x, y):
         self.xdo("mousemove", "--sync", x, y)
@@ -337,25 +350,55 @@ class Walkthrough:
                and abs(n.y - caption.y) <= 8 and n.x > caption.x]
         return min(row, key=lambda n: n.x) if row else None
 
-    def x_window(self, title):
-        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+    def x_window(self, top):
+        """The X window of a top-level window (title, x, y, width, height): of the visible
+        windows with that title, the one with that geometry (message boxes share the main
+        window's title), else the newest."""
+        title = top[0]
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                              "^%s$" % re.escape(title)],
                              env=self.env, stdout=subprocess.PIPE, text=True).stdout.split()
+        for wid in out:
+            shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=self.env,
+                                   stdout=subprocess.PIPE, text=True).stdout
+            geometry = dict(line.split("=", 1) for line in shell.split())
+            if tuple(int(geometry.get(k, -1)) for k in ("X", "Y", "WIDTH", "HEIGHT")) == top[1:]:
+                return wid
         return out[-1] if out else None
 
     def place(self, node, x=None, y=None):
-        """Moves a window (there is no window manager): centred on the screen by default."""
-        wid = self.x_window(re.escape(node.name))
+        """Moves a window (there is no window manager); a dialog goes to the middle of the main
+        window once the windows are arranged, of the screen before."""
+        wid = self.x_window((node.name, node.x, node.y, node.w, node.h))
         if wid is None:
-            return
-        x = (SCREEN[0] - node.w) // 2 if x is None else x
-        y = (SCREEN[1] - node.h) // 2 if y is None else y
+            raise StepFailed("no X window named \"%s\"" % node.name)
+        if x is None:
+            if self.arranged:
+                x = MAIN_AT[0] + (MAIN_SIZE[0] - node.w) // 2
+                y = MAIN_AT[1] + (MAIN_SIZE[1] - node.h) // 2
+            else:
+                x, y = (SCREEN[0] - node.w) // 2, (SCREEN[1] - node.h) // 2
         if (node.x, node.y) != (x, y):
             self.xdo("windowmove", "--sync", wid, x, y)
             time.sleep(0.4)
+        return x, y
 
-    def screenshot(self, name):
+    def dialog(self, title, test=None):
+        """Waits for the dialog with that title, puts it in its place and returns it."""
+        def is_it(w):
+            return w.role == "dialog" and w.name == title and (test is None or test(w))
+        dialog = self.window("the dialog \"%s\"" % title, is_it)
+        x, y = self.place(dialog)
+        return self.window("the dialog \"%s\" in place" % title,
+                           lambda w: is_it(w) and (w.x, w.y) == (x, y))
+
+    def screenshot(self, name, pointer_away=True):
         self.shots += 1
-        time.sleep(0.5)  # the last repaint
+        # The pointer off every window (no hover highlight; an open menu would lose its
+        # highlighted item), and the last repaint.
+        if pointer_away:
+            self.xdo("mousemove", "--sync", 4, SCREEN[1] - 4)
+        time.sleep(0.6)
         path = os.path.join(self.out, "%02d-%s.png" % (self.shots, name))
         self.run(["import", "-window", "root", path])
         log("  screenshot %s" % path)
@@ -378,34 +421,99 @@ class Walkthrough:
         wait_for("the menu %s to open" % button, lambda: self.visible_x_windows() - before, 20)
         self.key(*["Down"] * (self.MENUS[button].index(item) + 1))
         if shot:
-            self.screenshot(shot)
+            self.screenshot(shot, pointer_away=False)
         self.key("Return")
 
     def sql(self, statement):
         return walkutil.sql(self.database, statement)
 
-    def press(self, finger, impression):
-        """One press on the virtual sensor; waits until the sensor has taken it."""
-        image = os.path.join(self.data, IMAGES, "%d_%d.tif" % (finger, impression))
-        self.run([os.path.join(self.program, "fppress"), image])
+    # --- the virtual scanner window -------------------------------------------------------
+
+    def scanner(self):
+        return self.window("the virtual scanner window",
+                           lambda w: w.name == SCANNER and w.find("list", "Finger images"))
+
+    def arrange(self):
+        """Once the scanner window is up: Kestrel on the left, the scanner on the right."""
+        if self.arranged:
+            return
+        main = self.main_window()
+        self.place(main, *MAIN_AT)
+        self.place(self.scanner(), *SCANNER_AT)
+        wait_for("the windows to be arranged",
+                 lambda: (self.main_window().x, self.scanner().x) == (MAIN_AT[0], SCANNER_AT[0]),
+                 20)
+        self.arranged = True
+
+    def gallery_index(self, label, impression):
+        """Where the scanner window lists that image: fingers in name order (numbers by value),
+        each finger's images in name order."""
+        def natural(name):
+            return [int(part) if part.isdigit() else part.lower()
+                    for part in re.split(r"(\d+)", name)]
+        folder = os.path.join(self.program, "fingers")
+        index = 0
+        for finger in sorted((f for f in os.listdir(folder) if not f.startswith(".")
+                              and os.path.isdir(os.path.join(folder, f))), key=natural):
+            images = sorted((i for i in os.listdir(os.path.join(folder, finger))
+                             if not i.startswith(".")), key=natural)
+            if finger == label:
+                return index + impression - 1
+            index += len(images)
+        raise StepFailed("no finger \"%s\" in %s" % (label, folder))
+
+    def press(self, label, impression):
+        """Clicks the image in the scanner window's gallery (scrolled into view first) and waits
+        until the sensor has taken the press."""
+        index = self.gallery_index(label, impression)
+        for _ in range(40):
+            gallery = self.scanner().find("list", "Finger images")
+            items = [n for n in gallery.children if n.role == "list item"]
+            item = items[index]
+            first, _, second = item.name.partition("\n")
+            if second != "impression %d" % impression or not label.startswith(first.rstrip("…")):
+                raise StepFailed("gallery image %d is %r, not %s impression %d"
+                                 % (index, item.name, label, impression))
+            inside = (item.showing and item.y >= gallery.y and
+                      item.y + item.h <= gallery.y + gallery.h)
+            if inside:
+                break
+            self.xdo("mousemove", "--sync", *gallery.centre)
+            self.xdo("click", "5" if item.y > gallery.y else "4")
+            time.sleep(0.3)
+        else:
+            raise StepFailed("the gallery does not scroll to %s impression %d" % (label, impression))
+        if not item.enabled:
+            raise StepFailed("the gallery is disabled: the scanner is not in use")
+        self.click(item, "%s impression %d" % (label, impression))
         self.presses += 1
-        wait_for("the sensor to take %d_%d" % (finger, impression),
+        time.sleep(0.3)
+        wait_for("the sensor to take %s impression %d" % (label, impression),
                  lambda: not [n for n in os.listdir(self.feed) if not n.startswith(".")],
                  PRESS_TIMEOUT)
 
-    def put_card(self, dump):
-        walkutil.reg_set("HKEY_LOCAL_MACHINE", "SOFTWARE\\FPEngine", "CardDump", dump)
+    def put_card(self, name):
+        """Selects the card on the scanner window's shelf and puts it on the reader."""
+        scanner = self.scanner()
+        self.click(scanner.find("list item", name), name)
+        self.click(self.scanner().find("push button", "Put on reader"), "Put on reader")
+        self.window("the card on the reader",
+                    lambda w: w.name == SCANNER and w.find("list item", name + " (on the reader)*"))
+        path = walkutil.reg_get("HKEY_LOCAL_MACHINE", "SOFTWARE\\FPEngine", "CardDump") or ""
+        if os.path.realpath(path) != os.path.realpath(
+                os.path.join(self.program, "cards", name + ".mfd")):
+            raise StepFailed("the card on the reader is %r" % path)
+        return path
 
     # --- the enrollment and capture dialogs of the control ---------------------------------
 
     def enroll_dialog(self):
+        """The control's enrollment dialog; the scanner window opens with it the first time."""
         dialog = self.window("the enrollment dialog",
                              lambda w: w.role == "dialog" and w.find("push button", "OK")
                              and self.hand(w) is not None)
-        self.place(dialog)
-        return self.window("the enrollment dialog in place",
-                           lambda w: w.name == dialog.name and self.hand(w) is not None
-                           and (w.x, w.y) == ((SCREEN[0] - w.w) // 2, (SCREEN[1] - w.h) // 2))
+        self.arrange()
+        return self.dialog(dialog.name, lambda w: self.hand(w) is not None)
 
     @staticmethod
     def hand(window):
@@ -424,9 +532,9 @@ class Walkthrough:
                              and w.labels() != hint_before)
         self.screenshot(finger_shots[0])
         ok = None
-        for n, (finger, impression) in enumerate(ENROLL_IMAGES):
+        for n, impression in enumerate(ENROLL_PRESSES):
             before = dialog.labels()
-            self.press(finger, impression)
+            self.press(GALLERY_FINGER, impression)
             dialog = self.window("the enrollment dialog to take the press",
                                  lambda w: w.name == dialog.name and self.hand(w) is not None
                                  and (w.labels() != before or w.find("push button", "OK").enabled),
@@ -446,32 +554,31 @@ class Walkthrough:
                 log("  the enrollment failed; choosing the finger again")
                 self.click_at(hand.x + seed[0], hand.y + seed[1])
         if ok is None or not ok.enabled:
-            raise StepFailed("the enrollment did not succeed with %d presses" % len(ENROLL_IMAGES))
+            raise StepFailed("the enrollment did not succeed with %d presses"
+                             % len(ENROLL_PRESSES))
         self.screenshot(finger_shots[2])
         self.click(ok, "OK")
         self.gone("the enrollment dialog", lambda w: w.name == dialog.name
                   and self.hand(w) is not None)
 
-    def capture_dialog(self):
+    def capture(self, label, impressions, shot=None):
+        """In the control's capture dialog: presses until it closes with a capture."""
         def is_capture(w):
             return (w.role == "dialog" and w.name.startswith("Vantor Lumo")
-                    and self.hand(w) is None)
+                    and self.hand(w) is None and w.find("graphic") is not None)
         dialog = self.window("the capture dialog", is_capture)
-        self.place(dialog)
-        return dialog, is_capture
-
-    def capture(self, images, shot=None):
-        dialog, is_capture = self.capture_dialog()
+        self.arrange()
+        self.dialog(dialog.name, lambda w: self.hand(w) is None)
         if shot:
             self.screenshot(shot)
-        for finger, impression in images:
-            self.press(finger, impression)
+        for impression in impressions:
+            self.press(label, impression)
             try:
                 self.gone("the capture dialog", is_capture, 30)
                 return
             except StepFailed:
                 continue
-        raise StepFailed("the capture dialog did not close after %d presses" % len(images))
+        raise StepFailed("the capture dialog did not close after %d presses" % len(impressions))
 
     # --- the steps ---------------------------------------------------------------------
 
@@ -543,7 +650,7 @@ class Walkthrough:
         log("step: identify the person from another impression")
         main = self.select_person("1001")
         self.click(main.find("push button", "Verify"), "Verify")
-        self.capture(IDENTIFY_IMAGES, "identify-press")
+        self.capture(GALLERY_FINGER, IDENTIFY_PRESSES, "identify-press")
         templates = len(self.sql("SELECT ID FROM TEMPLATE"))
         main = self.window("the person to be identified",
                            lambda w: w.role == "frame" and w.find("tool bar")
@@ -559,7 +666,7 @@ class Walkthrough:
         log("step: refuse a finger nobody enrolled")
         main = self.main_window()
         self.click(main.find("push button", "Verify"), "Verify")
-        self.capture(STRANGER_IMAGES)
+        self.capture(STRANGER, STRANGER_PRESSES)
         box = self.message_box(self.english[34])
         self.screenshot("stranger-refused")
         self.click(box.find("push button", "OK"), "OK")
@@ -570,7 +677,7 @@ class Walkthrough:
     def step_card_key(self):
         log("step: set the card key")
         self.menu("MF Card", "MF Card Key", "card-menu")
-        dialog = self.window("the card key dialog", lambda w: w.name == self.english[50])
+        dialog = self.dialog(self.english[50])
         self.type_into(dialog.find("text"), CARD_KEY, "the card key")
         self.screenshot("card-key")
         self.click(dialog.find("push button", self.english[42]), self.english[42])
@@ -583,15 +690,13 @@ class Walkthrough:
 
     def step_card_write(self):
         log("step: write the finger onto a blank card")
-        walkutil.blank_card(self.card)
-        self.put_card(self.card)
+        self.card = self.put_card(CARD)
+        self.screenshot("card-on-reader")
         self.menu("MF Card", "Enroll FP into MF Card")
         dialog = self.enroll_dialog()
         self.enroll(dialog, ["card-enroll-finger", "card-enroll-presses", "card-enroll-done"])
         title = self.english[58]
-        dialog = self.window("the card writing dialog", lambda w: w.name == title)
-        self.place(dialog)
-        dialog = self.window("the card writing dialog", lambda w: w.name == title)
+        dialog = self.dialog(title)
         self.type_into(dialog.find("text"), PERSON["user_id"], "the card's user id")
         blank = dialog.find("check box", self.english[70])
         self.click(blank, "New/blank MF Card")
@@ -615,11 +720,9 @@ class Walkthrough:
     def step_card_verify(self):
         log("step: verify a finger against the card")
         self.menu("MF Card", "Verify FP from MF Card")
-        self.capture(IDENTIFY_IMAGES[1:])
+        self.capture(GALLERY_FINGER, CARD_PRESSES)
         title = self.english[73]
-        dialog = self.window("the card verification dialog", lambda w: w.name == title)
-        self.place(dialog)
-        dialog = self.window("the card verification dialog", lambda w: w.name == title)
+        dialog = self.dialog(title)
         self.click(dialog.find("push button", self.english[77]), "Verify")
         matched = self.english[83] + PERSON["user_id"]
         box = self.message_box(matched)
@@ -628,6 +731,7 @@ class Walkthrough:
         dialog = self.window("the card verification dialog", lambda w: w.name == title)
         if matched not in dialog.labels():
             raise StepFailed("the dialog's status reads %r" % dialog.labels())
+        self.focus(dialog)
         self.key("Escape")
         self.gone("the card verification dialog", lambda w: w.name == title)
 
@@ -635,7 +739,7 @@ class Walkthrough:
         log("step: empty the card")
         self.menu("MF Card", "Empty MF Card")
         title = self.english[52]
-        dialog = self.window("the empty card dialog", lambda w: w.name == title)
+        dialog = self.dialog(title)
         self.click(dialog.find("push button", self.english[57]), "Empty")
         box = self.message_box(self.english[85])
         self.screenshot("card-emptied")
@@ -655,7 +759,7 @@ class Walkthrough:
         before = walkutil.reg_get("HKEY_LOCAL_MACHINE", "SOFTWARE\\LUMO", "Password")
         self.menu("Setting", "Change Password")
         title = self.english[44]
-        dialog = self.window("the password dialog", lambda w: w.name == title)
+        dialog = self.dialog(title)
         for label, text in ((self.english[39], PASSWORD), (self.english[40], NEW_PASSWORD),
                             (self.english[41], NEW_PASSWORD)):
             self.type_into(self.field(dialog, label), text, label, secret=True)
@@ -672,7 +776,7 @@ class Walkthrough:
         log("step: switch to Spanish")
         self.menu("Setting", "Preferred Language")
         title = self.english[26]
-        dialog = self.window("the language dialog", lambda w: w.name == title)
+        dialog = self.dialog(title)
         self.click(dialog.find("list item", "Spanish"), "Spanish")
         self.click(self.window("Spanish to be selected", lambda w: w.name == title)
                    .find("push button", self.english[27]), "Select")
@@ -743,6 +847,11 @@ class Walkthrough:
             return 0
         except StepFailed as failure:
             log("FAILED: %s" % failure)
+            self.record_failure()
+            return 1
+        except Exception:
+            import traceback
+            log("FAILED:\n" + traceback.format_exc())
             self.record_failure()
             return 1
         finally:

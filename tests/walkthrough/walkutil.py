@@ -5,7 +5,6 @@
     walkutil.py reg-get ROOT KEY NAME         print a value (exit 1 when missing)
     walkutil.py sql DATABASE STATEMENT        print the first column of every row
     walkutil.py trailer-keys DUMP             the key A of the 16 sector trailers, in hex
-    walkutil.py blank-card DUMP               write a factory-fresh MIFARE Classic 1K dump
 
 The registry folder is $LUMO_REGISTRY; ROOT is a root key name such as HKEY_LOCAL_MACHINE.
 Writes take the registry's own lock file and replace the root file by rename, as the
@@ -118,17 +117,6 @@ def sql(database, statement):
         db.close()
 
 
-def blank_card(path):
-    dump = bytearray(1024)
-    dump[0:8] = bytes([0x5A, 0x31, 0xC0, 0x07, 0x9C, 0x08, 0x04, 0x00])
-    for sector in range(16):
-        at = (sector * 4 + 3) * 16
-        dump[at:at + 16] = bytes([0xFF] * 6 + [0xFF, 0x07, 0x80, 0x69] + [0xFF] * 6)
-    with open(path + ".part", "wb") as f:
-        f.write(dump)
-    os.rename(path + ".part", path)
-
-
 def main(argv):
     command, args = argv[1] if len(argv) > 1 else "", argv[2:]
     if command == "reg-set" and len(args) == 4:
@@ -146,9 +134,6 @@ def main(argv):
         return 0
     if command == "trailer-keys" and len(args) == 1:
         print(" ".join(trailer_keys(args[0])))
-        return 0
-    if command == "blank-card" and len(args) == 1:
-        blank_card(args[0])
         return 0
     print(__doc__, file=sys.stderr)
     return 2
