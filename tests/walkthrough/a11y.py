@@ -75,6 +75,12 @@ class Node:
                                                                timeout=TIMEOUT)), "")
 
     @property
+    def characters(self):
+        """How many characters a text box holds (also a password box)."""
+        return self._get("characters", lambda: int(self._obj.Get(
+            TEXT, "CharacterCount", dbus_interface=PROPS, timeout=TIMEOUT)), -1)
+
+    @property
     def children(self):
         def ask():
             top = self._top if self._top is not None else None

@@ -35,7 +35,7 @@ IMAGES = "fingerprints/fvc2002_db4_b"
 # The new person's left index finger (finger 2 on the hand picture): eight impressions of FVC
 # finger 101 put into the scanner window's gallery as a finger of that person. It is enrolled
 # from the first ones and identified from another; the card gets it too. The sample finger
-# "Alice Moreau - right index" belongs to nobody enrolled.
+# "Samuel Okafor - right thumb" belongs to nobody enrolled.
 PERSON = {"user_id": "3001", "name": "Nora Lindqvist", "tel": "+46 8 555 0199",
           "email": "nora.lindqvist@example.com", "remark1": "Night shift"}
 FINGER = 2
@@ -44,7 +44,7 @@ GALLERY_IMAGES = [(101, k) for k in range(1, 9)]
 ENROLL_PRESSES = [1, 2, 3, 4, 5, 1, 2, 3, 4, 5]
 IDENTIFY_PRESSES = [6, 7, 8]
 CARD_PRESSES = [7, 8, 6]
-STRANGER = "Alice Moreau - right index"
+STRANGER = "Samuel Okafor - right thumb"
 STRANGER_PRESSES = [1, 2, 3]
 CARD = "Card 1"
 CARD_KEY = "123"
@@ -65,8 +65,11 @@ class StepFailed(Exception):
     pass
 
 
+STARTED = time.monotonic()
+
+
 def log(text):
-    print(text, flush=True)
+    print("[%5.1f s] %s" % (time.monotonic() - STARTED, text), flush=True)
 
 
 def wait_for(what, probe, timeout):
@@ -310,8 +313,17 @@ class Walkthrough:
         if wid is not None:
             self.xdo("windowfocus", "--sync", wid)
 
+    def move_pointer(self, x, y):
+        """Moves the pointer and waits until it is there (xdotool's --sync would wait for a
+        motion that never comes when the pointer is there already)."""
+        where = subprocess.run(["xdotool", "getmouselocation", "--shell"], env=self.env,
+                               stdout=subprocess.PIPE, text=True).stdout
+        at = dict(line.split("=", 1) for line in where.split())
+        if (int(at.get("X", -1)), int(at.get("Y", -1))) != (x, y):
+            self.xdo("mousemove", "--sync", x, y)
+
     def click_at(self, x, y):
-        self.xdo("mousemove", "--sync", x, y)
+        self.move_pointer(x, y)
         time.sleep(0.15)
         self.xdo("click", "1")
         time.sleep(0.3)
@@ -332,7 +344,15 @@ class Walkthrough:
         self.click(box, what)
         self.key("ctrl+a")
         self.type_text(text)
-        if not secret:
+        if secret:
+            def holds():
+                for w in self.windows():
+                    for n in w.find_all(box.role):
+                        if (n.x, n.y) == (box.x, box.y) and n.characters == len(text):
+                            return True
+                return False
+            wait_for("%s to hold %d characters" % (what, len(text)), holds, 20)
+        else:
             def holds():
                 for w in self.windows():
                     for n in w.find_all(box.role):
@@ -397,7 +417,7 @@ class Walkthrough:
         # The pointer off every window (no hover highlight; an open menu would lose its
         # highlighted item), and the last repaint.
         if pointer_away:
-            self.xdo("mousemove", "--sync", 4, SCREEN[1] - 4)
+            self.move_pointer(4, SCREEN[1] - 4)
         time.sleep(0.6)
         path = os.path.join(self.out, "%02d-%s.png" % (self.shots, name))
         self.run(["import", "-window", "root", path])
@@ -466,7 +486,8 @@ class Walkthrough:
         """Clicks the image in the scanner window's gallery (scrolled into view first) and waits
         until the sensor has taken the press."""
         index = self.gallery_index(label, impression)
-        for _ in range(40):
+        per_notch = None  # pixels one notch of the mouse wheel scrolls, once seen
+        for _ in range(12):
             gallery = self.scanner().find("list", "Finger images")
             items = [n for n in gallery.children if n.role == "list item"]
             item = items[index]
@@ -474,19 +495,25 @@ class Walkthrough:
             if second != "impression %d" % impression or not label.startswith(first.rstrip("…")):
                 raise StepFailed("gallery image %d is %r, not %s impression %d"
                                  % (index, item.name, label, impression))
-            inside = (item.showing and item.y >= gallery.y and
-                      item.y + item.h <= gallery.y + gallery.h)
-            if inside:
+            below = item.y + item.h - (gallery.y + gallery.h)
+            above = gallery.y - item.y
+            if item.showing and below <= 0 and above <= 0:
                 break
-            self.xdo("mousemove", "--sync", *gallery.centre)
-            self.xdo("click", "5" if item.y > gallery.y else "4")
+            distance = below if below > 0 else above
+            notches = 1 if per_notch is None else max(1, -(-distance // per_notch))
+            self.move_pointer(*gallery.centre)
+            self.xdo("click", "--repeat", notches, "--delay", 30, "5" if below > 0 else "4")
             time.sleep(0.3)
+            moved = abs(self.scanner().find("list", "Finger images").children[index].y - item.y)
+            if moved:
+                per_notch = max(1, moved // notches)
         else:
             raise StepFailed("the gallery does not scroll to %s impression %d" % (label, impression))
         if not item.enabled:
             raise StepFailed("the gallery is disabled: the scanner is not in use")
         self.click(item, "%s impression %d" % (label, impression))
         self.presses += 1
+        log("    pressed %s, impression %d" % (label, impression))
         time.sleep(0.3)
         wait_for("the sensor to take %s impression %d" % (label, impression),
                  lambda: not [n for n in os.listdir(self.feed) if not n.startswith(".")],
