@@ -159,10 +159,22 @@ FeatureSet ridgeMinutiae(const std::vector<float>& ridges, int width, int height
     const Skeleton skeleton(binary, width, height);
 
     const double margin = params.edgeMargin / 20.0;
+    // Mean strength of the field around a pixel: near 1 where ridges grew, near 0 in a patch
+    // where none formed. Ridges ending at such a patch are no minutiae of the finger.
+    auto strength = [&](int x, int y) {
+        constexpr int r = 5;
+        double sum = 0;
+        int n = 0;
+        for (int yy = std::max(0, y - r); yy <= std::min(height - 1, y + r); ++yy)
+            for (int xx = std::max(0, x - r); xx <= std::min(width - 1, x + r); ++xx, ++n)
+                sum += std::fabs(ridges[yy * width + xx]);
+        return n > 0 ? sum / n : 0.0;
+    };
     std::vector<Candidate> found;
     for (int y = 1; y + 1 < height; ++y)
         for (int x = 1; x + 1 < width; ++x) {
             if (!binary[y * width + x] || inside(x, y) < margin) continue;
+            if (strength(x, y) < params.minFieldStrength) continue;
             const int cn = skeleton.crossingNumber(x, y);
             if (cn == 1) found.push_back({x, y, MinutiaType::Ending});
             if (cn == 3) found.push_back({x, y, MinutiaType::Bifurcation});
