@@ -6,8 +6,9 @@
 #   tests/walkthrough/walkthrough.sh [BUILD_DIR [OUT_DIR]]   ->  OUT_DIR/NN-step.png
 #
 # BUILD_DIR defaults to $LUMO_BUILD_DIR or build/; OUT_DIR to BUILD_DIR/walkthrough. The build
-# needs kestrel, lumo, regsvr, fppress and kestrel-makedb. Exit status 77 (skipped) when a tool
-# it needs is missing (scripts/setup installs them all).
+# needs kestrel, lumo, regsvr, kestrel-makedb, lumoscanner and the demonstration data
+# (kestrel_demo_data). Exit status 77 (skipped) when a tool it needs is missing (scripts/setup
+# installs them all).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/../.." && pwd)
@@ -28,7 +29,8 @@ if ((${#missing[@]})); then
   exit 77
 fi
 
-for file in bin/kestrel bin/liblumo.so bin/regsvr bin/fppress app/kestrel-makedb; do
+for file in bin/kestrel bin/liblumo.so bin/regsvr bin/lumoscanner app/kestrel-makedb demo/fingers \
+  demo/cards demo/database/schema.sql; do
   if [[ ! -e $build/$file ]]; then
     echo "walkthrough: $build/$file is not built" >&2
     exit 1
