@@ -88,11 +88,11 @@ void save(const QImage& img, const std::filesystem::path& dir, const char* name)
 
 }  // namespace
 
-int writeDebugImages(const std::string& imagePath, const std::string& outDir, int dpi) {
+int writeDebugImages(const std::string& imagePath, const std::string& outDir, int dpi, const engine::ExtractParams& params) {
     std::filesystem::create_directories(outDir);
     const std::filesystem::path dir(outDir);
     Recorder r;
-    extract(loadImage(imagePath, dpi), {}, &r);
+    extract(loadImage(imagePath, dpi), params, &r);
 
     save(fromGray(r.input), dir, "01-input.png");
     save(fromFloat(r.normalized, -2.5f, 2.5f, true), dir, "02-normalized.png");

@@ -312,7 +312,7 @@ int main(int argc, char** argv) {
         }
         if (cmd == "debug") {
             if (args.positional.size() != 2) throw std::runtime_error("usage: fpbench debug IMAGE OUTDIR [--dpi N]");
-            writeDebugImages(args.positional[0], args.positional[1], std::stoi(args.get("--dpi", "0")));
+            writeDebugImages(args.positional[0], args.positional[1], std::stoi(args.get("--dpi", "0")), args.settings.extract);
             return 0;
         }
         std::cerr << "fpbench: unknown command " << cmd << "\n";
