@@ -80,6 +80,8 @@ inline void applySetting(Settings& s, const std::string& assignment) {
     {"match.minSeedVotes", [](Settings& s, double v) { s.match.minSeedVotes = static_cast<int>(v); }},
     {"match.maxRotationDrift", [](Settings& s, double v) { s.match.maxRotationDrift = static_cast<float>(v); }},
     {"match.minSupport", [](Settings& s, double v) { s.match.minSupport = static_cast<int>(v); }},
+    {"match.maxResidual", [](Settings& s, double v) { s.match.maxResidual = static_cast<float>(v); }},
+    {"match.treeShare", [](Settings& s, double v) { s.match.treeShare = static_cast<float>(v); }},
     {"match.alignedRadius", [](Settings& s, double v) { s.match.alignedRadius = static_cast<float>(v); }},
     {"match.alignedAngle", [](Settings& s, double v) { s.match.alignedAngle = static_cast<float>(v); }},
     {"match.alignedWeight", [](Settings& s, double v) { s.match.alignedWeight = static_cast<float>(v); }},

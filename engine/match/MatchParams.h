@@ -21,10 +21,16 @@ struct MatchParams {
     // Start pairs tried per comparison (the best supported ones).
     int seeds = 8;
     int minSeedVotes = 2;
+    // Trees grown from the start pairs with at least this share of the largest tree's pairs
+    // are scored too, and the best score counts (1: only the largest).
+    float treeShare = 0.5f;
     // A paired minutia may turn by at most this much against the start pair (drift guard).
     float maxRotationDrift = 0.6f;
     // Paired minutiae count only with this many agreeing edges to other pairs.
     int minSupport = 2;
+    // Pairs farther than this from where the fitted rigid motion puts them are dropped, worst
+    // first, fitting the motion again each time (0: every pair is kept).
+    float maxResidual = 18.0f;
     // After fitting the motion, unpaired minutiae this close (and this similar in direction)
     // are paired too, each counting alignedWeight of a pair; 0 switches this off.
     float alignedRadius = 14.0f;
@@ -41,7 +47,7 @@ struct MatchParams {
     // Pairs per unit of evidence in the score (fewer than this count doubly against it).
     float fullPairCount = 10.0f;
     // Calibration of the score scale (see Matcher.h and bench/README.md).
-    float scoreScale = 14.0f;
+    float scoreScale = 16.5f;
 };
 
 }  // namespace lumo::engine

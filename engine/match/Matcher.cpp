@@ -116,17 +116,33 @@ MatchResult Matcher::matchDetailed(const MatchTemplate& candidate) {
     std::partial_sort(seeds.begin(), seeds.begin() + static_cast<std::ptrdiff_t>(take), seeds.end(),
                       [](const auto& a, const auto& b) { return a.first > b.first || (a.first == b.first && a.second < b.second); });
 
-    m_best.pairs.clear();
-    m_best.weight = 0;
+    // Every start pair grows a tree; the trees nearly as large as the largest are scored and the
+    // best score wins (the largest tree may hold chance pairs that a rigid motion rejects).
+    m_treeCount = 0;
+    std::size_t largest = 0;
     for (std::size_t s = 0; s < take; ++s) {
         const int p = static_cast<int>(seeds[s].second / n2), c = static_cast<int>(seeds[s].second % n2);
-        // A start pair already inside the best tree would grow the same tree again.
-        if (std::find(m_best.pairs.begin(), m_best.pairs.end(), std::make_pair(p, c)) != m_best.pairs.end()) continue;
-        grow(candidate, p, c, m_tree);
-        if (m_tree.weight > m_best.weight) std::swap(m_tree, m_best);
+        // A start pair already inside the largest tree would grow the same tree again.
+        if (m_treeCount > 0) {
+            const auto& pairs = m_trees[largest].pairs;
+            if (std::find(pairs.begin(), pairs.end(), std::make_pair(p, c)) != pairs.end()) continue;
+        }
+        if (m_trees.size() <= m_treeCount) m_trees.emplace_back();
+        Tree& tree = m_trees[m_treeCount];
+        grow(candidate, p, c, tree);
+        if (tree.pairs.size() < 2) continue;
+        if (m_treeCount == 0 || tree.weight > m_trees[largest].weight) largest = m_treeCount;
+        ++m_treeCount;
     }
-    if (m_best.pairs.size() < 2) return {};
-    return evaluate(candidate, m_best);
+    if (m_treeCount == 0) return {};
+    const float least = m_params.treeShare * m_trees[largest].weight;
+    MatchResult best = evaluate(candidate, m_trees[largest]);
+    for (std::size_t t = 0; t < m_treeCount; ++t) {
+        if (t == largest || m_trees[t].weight < least) continue;
+        MatchResult r = evaluate(candidate, m_trees[t]);
+        if (r.score > best.score) best = std::move(r);
+    }
+    return best;
 }
 
 void Matcher::grow(const MatchTemplate& candidate, int seedP, int seedC, Tree& tree) {
@@ -175,33 +191,61 @@ void Matcher::grow(const MatchTemplate& candidate, int seedP, int seedC, Tree& t
     }
 }
 
-MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) const {
+MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) {
     const auto& pm = m_probe.minutiae();
     const auto& cm = candidate.minutiae();
     MatchResult r;
-    r.pairs = tree.pairs;
-
     // Least-squares rigid motion (rotation about the centroids).
-    float px = 0, py = 0, cx = 0, cy = 0;
-    for (const auto& [p, c] : tree.pairs) {
-        px += pm[static_cast<std::size_t>(p)].x;
-        py += pm[static_cast<std::size_t>(p)].y;
-        cx += cm[static_cast<std::size_t>(c)].x;
-        cy += cm[static_cast<std::size_t>(c)].y;
+    auto fit = [&](const std::vector<std::pair<int, int>>& pairs) {
+        float px = 0, py = 0, cx = 0, cy = 0;
+        for (const auto& [p, c] : pairs) {
+            px += pm[static_cast<std::size_t>(p)].x;
+            py += pm[static_cast<std::size_t>(p)].y;
+            cx += cm[static_cast<std::size_t>(c)].x;
+            cy += cm[static_cast<std::size_t>(c)].y;
+        }
+        const float n = static_cast<float>(pairs.size());
+        px /= n, py /= n, cx /= n, cy /= n;
+        float dot = 0, crs = 0;
+        for (const auto& [p, c] : pairs) {
+            const float ax = pm[static_cast<std::size_t>(p)].x - px, ay = pm[static_cast<std::size_t>(p)].y - py;
+            const float bx = cm[static_cast<std::size_t>(c)].x - cx, by = cm[static_cast<std::size_t>(c)].y - cy;
+            dot += ax * bx + ay * by;
+            crs += ax * by - ay * bx;
+        }
+        r.rotation = match::wrap(std::atan2(crs, dot));
+        const float cs = std::cos(r.rotation), sn = std::sin(r.rotation);
+        r.dx = cx - (cs * px - sn * py);
+        r.dy = cy - (sn * px + cs * py);
+    };
+    std::vector<std::pair<int, int>>& pairs = m_pairs;
+    pairs.assign(tree.pairs.begin(), tree.pairs.end());
+    fit(pairs);
+    // The tree grows along local geometry only, so a chance tree of unrelated prints may bend
+    // far away from one rigid motion; skin distortion moves true mates much less. The worst
+    // pair goes first and the motion is fitted again, so that a few wrong pairs do not drag the
+    // fit away from the right ones.
+    if (m_params.maxResidual > 0) {
+        while (pairs.size() > 2) {
+            const float cs = std::cos(r.rotation), sn = std::sin(r.rotation);
+            float worst = 0;
+            std::size_t worstAt = 0;
+            for (std::size_t i = 0; i < pairs.size(); ++i) {
+                const auto& a = pm[static_cast<std::size_t>(pairs[i].first)];
+                const auto& b = cm[static_cast<std::size_t>(pairs[i].second)];
+                const float ex = cs * a.x - sn * a.y + r.dx - b.x, ey = sn * a.x + cs * a.y + r.dy - b.y;
+                const float excess = ex * ex + ey * ey;
+                if (excess > worst) {
+                    worst = excess;
+                    worstAt = i;
+                }
+            }
+            if (worst <= m_params.maxResidual * m_params.maxResidual) break;
+            pairs.erase(pairs.begin() + static_cast<std::ptrdiff_t>(worstAt));
+            fit(pairs);
+        }
     }
-    const float n = static_cast<float>(tree.pairs.size());
-    px /= n, py /= n, cx /= n, cy /= n;
-    float dot = 0, crs = 0;
-    for (const auto& [p, c] : tree.pairs) {
-        const float ax = pm[static_cast<std::size_t>(p)].x - px, ay = pm[static_cast<std::size_t>(p)].y - py;
-        const float bx = cm[static_cast<std::size_t>(c)].x - cx, by = cm[static_cast<std::size_t>(c)].y - cy;
-        dot += ax * bx + ay * by;
-        crs += ax * by - ay * bx;
-    }
-    r.rotation = match::wrap(std::atan2(crs, dot));
     const float cs = std::cos(r.rotation), sn = std::sin(r.rotation);
-    r.dx = cx - (cs * px - sn * py);
-    r.dy = cy - (sn * px + cs * py);
 
     // Reliable minutiae weigh more, in what pairs up and in what should have.
     const float qw = m_params.qualityWeighting;
@@ -224,12 +268,14 @@ MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) 
     // A pair counts when at least minSupport of its neighbour edges lead to other pairs and agree
     // there too; chance pairs of unrelated prints rarely have more than the one edge they were
     // reached by.
-    std::vector<int> mate(pm.size(), -1);
-    for (const auto& [p, c] : tree.pairs) mate[static_cast<std::size_t>(p)] = c;
+    std::vector<int>& mate = m_probeMate;
+    mate.assign(pm.size(), -1);
+    for (const auto& [p, c] : pairs) mate[static_cast<std::size_t>(p)] = c;
     const auto& pe = m_probe.edges();
     const auto& ce = candidate.edges();
     std::vector<std::pair<int, int>> confirmed;
-    for (const auto& [p, c] : tree.pairs) {
+    confirmed.reserve(std::min(pm.size(), cm.size()));
+    for (const auto& [p, c] : pairs) {
         int support = 0;
         for (std::size_t i = m_probe.edgeStart(static_cast<std::size_t>(p)); i < m_probe.edgeStart(static_cast<std::size_t>(p) + 1); ++i) {
             const int d = mate[pe[i].to];
@@ -248,25 +294,27 @@ MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) 
     // Pairs the tree could not reach (a missing minutia breaks its edges) but that the fitted
     // motion puts on top of each other, local distortion allowed for.
     if (m_params.alignedRadius > 0 && confirmed.size() >= 3) {
-        std::vector<char> usedP(pm.size(), 0), usedC(cm.size(), 0);
+        std::vector<char>& usedP = m_usedP;
+        std::vector<char>& usedC = m_usedC;
+        usedP.assign(pm.size(), 0);
+        usedC.assign(cm.size(), 0);
         for (const auto& [p, c] : confirmed) usedP[static_cast<std::size_t>(p)] = usedC[static_cast<std::size_t>(c)] = 1;
-        struct Near {
-            float d;
-            int p, c;
-        };
-        std::vector<Near> near;
+        std::vector<Near>& near = m_near;
+        near.clear();
+        const float radius2 = m_params.alignedRadius * m_params.alignedRadius;
         for (std::size_t p = 0; p < pm.size(); ++p) {
             if (usedP[p]) continue;
             const float x = cs * pm[p].x - sn * pm[p].y + r.dx, y = sn * pm[p].x + cs * pm[p].y + r.dy;
             const float angle = match::wrap(pm[p].angle + r.rotation);
             for (std::size_t c = 0; c < cm.size(); ++c) {
                 if (usedC[c]) continue;
-                const float d = std::hypot(cm[c].x - x, cm[c].y - y);
-                if (d <= m_params.alignedRadius && match::distance(cm[c].angle, angle) <= m_params.alignedAngle)
-                    near.push_back({d, static_cast<int>(p), static_cast<int>(c)});
+                const float ex = cm[c].x - x, ey = cm[c].y - y;
+                const float d2 = ex * ex + ey * ey;
+                if (d2 <= radius2 && match::distance(cm[c].angle, angle) <= m_params.alignedAngle)
+                    near.push_back({d2, static_cast<int>(p), static_cast<int>(c)});
             }
         }
-        std::sort(near.begin(), near.end(), [](const Near& a, const Near& b) { return a.d < b.d; });
+        std::sort(near.begin(), near.end(), [](const Near& a, const Near& b) { return a.d2 < b.d2; });
         for (const Near& n : near) {
             if (usedP[static_cast<std::size_t>(n.p)] || usedC[static_cast<std::size_t>(n.c)]) continue;
             usedP[static_cast<std::size_t>(n.p)] = usedC[static_cast<std::size_t>(n.c)] = 1;

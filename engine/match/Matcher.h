@@ -66,7 +66,11 @@ private:
         float weight = 0;
     };
     void grow(const MatchTemplate& candidate, int seedP, int seedC, Tree& tree);
-    MatchResult evaluate(const MatchTemplate& candidate, const Tree& tree) const;
+    struct Near {
+        float d2;  // squared distance after the motion
+        int p, c;
+    };
+    MatchResult evaluate(const MatchTemplate& candidate, const Tree& tree);
 
     MatchTemplate m_probe;
     MatchParams m_params;
@@ -79,7 +83,11 @@ private:
     std::vector<std::uint16_t> m_votes;
     std::vector<int> m_probeMate, m_candidateMate;
     std::vector<Candidate> m_heap;
-    Tree m_tree, m_best;
+    std::vector<Tree> m_trees;
+    std::vector<std::pair<int, int>> m_pairs;
+    std::vector<char> m_usedP, m_usedC;
+    std::vector<Near> m_near;
+    std::size_t m_treeCount = 0;
 };
 
 // Convenience for single comparisons.

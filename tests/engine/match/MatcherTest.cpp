@@ -87,3 +87,24 @@ TEST(Matcher, OneProbeScoresManyCandidatesConsistently) {
     EXPECT_LT(m.match(b), kImpostorCeiling);
     EXPECT_EQ(m.match(a), first);  // scratch state does not leak between candidates
 }
+
+TEST(Matcher, PairedMinutiaeAgreeWithOneRigidMotion) {
+    // Whatever the local geometry linked, the pairs that count lie where the fitted motion puts
+    // them: within maxResidual (tree pairs) or alignedRadius (pairs added by position).
+    const MatchParams params;
+    const float reach = std::max(params.maxResidual, params.alignedRadius) + 0.5f;
+    for (const Pair& p : {Pair{"fvc2000_db1_b", "101_1", "101_3"}, Pair{"fvc2002_db4_b", "108_1", "108_8"},
+                          Pair{"fvc2000_db1_b", "103_2", "107_4"}, Pair{"fvc2002_db4_b", "102_1", "106_2"}}) {
+        SCOPED_TRACE(std::string(p.set) + " " + p.a + " " + p.b);
+        const FeatureSet& a = features(p.set, p.a);
+        const FeatureSet& b = features(p.set, p.b);
+        Matcher m{MatchTemplate(a, params), params};
+        const MatchResult r = m.matchDetailed(MatchTemplate(b, params));
+        for (const auto& [i, j] : r.pairs) {
+            const auto& pa = a.minutiae[static_cast<std::size_t>(i)];
+            const auto& pb = b.minutiae[static_cast<std::size_t>(j)];
+            const auto [x, y] = r.mapPoint(static_cast<float>(pa.x), static_cast<float>(pa.y));
+            EXPECT_LE(std::hypot(x - pb.x, y - pb.y), reach) << "pair " << i << " -> " << j;
+        }
+    }
+}
