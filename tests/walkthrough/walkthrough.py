@@ -509,8 +509,10 @@ class Walkthrough:
             gallery = self.scanner().find("list", "Finger images")
             items = [n for n in gallery.children if n.role == "list item"]
             item = items[index]
-            first, _, second = item.name.partition("\n")
-            if second != "impression %d" % impression or not label.startswith(first.rstrip("…")):
+            # The caption: the label (shortened, or split at " - "), then "impression N".
+            lines = item.name.split("\n")
+            if (lines[-1] != "impression %d" % impression
+                    or not label.startswith(lines[0].rstrip("…"))):
                 raise StepFailed("gallery image %d is %r, not %s impression %d"
                                  % (index, item.name, label, impression))
             below = item.y + item.h - (gallery.y + gallery.h)
