@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 #include <exception>
 #include <system_error>
@@ -59,6 +60,23 @@ QIcon thumbnail(const fs::path& file) {
     icon.addPixmap(pixmap, QIcon::Disabled);
     icon.addPixmap(pixmap, QIcon::Selected);
     return icon;
+}
+
+// "Anna" / "right index" / "impression 2" for "Anna - right index"; a label without " - "
+// takes the first line alone. Each line is cut to the cell's width.
+QString caption(const GalleryImage& image, const QFontMetrics& metrics) {
+    const int width = ScannerWindow::kCellWidth - 6;
+    const QString label = qs(image.label);
+    const qsizetype dash = label.indexOf(QStringLiteral(" - "));
+    QStringList lines;
+    if (dash > 0) {
+        lines << label.left(dash).trimmed() << label.mid(dash + 3).trimmed();
+    } else {
+        lines << label;
+    }
+    lines << ScannerWindow::tr("impression %1").arg(image.impression);
+    for (QString& line : lines) line = metrics.elidedText(line, Qt::ElideRight, width);
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool savePng(const engine::GrayImage& image, const fs::path& file) {
@@ -116,7 +134,7 @@ ScannerWindow::~ScannerWindow() { removeUntakenPresses(); }
 
 QPoint ScannerWindow::thumbnailCentre(int index) {
     return {kGalleryLeft + kCellWidth * (index % kColumns) + kCellWidth / 2,
-            kGalleryTop + kCellHeight * (index / kColumns) + 44};
+            kGalleryTop + kCellHeight * (index / kColumns) + kThumbnailSide / 2 + 4};
 }
 
 void ScannerWindow::build() {
@@ -185,24 +203,24 @@ void ScannerWindow::build() {
 
     m_poorPress =
         named(new QPushButton(tr("&Poor press"), this), "poorPressButton", tr("Poor press"));
-    m_poorPress->setGeometry(8, 292, 120, 28);
+    m_poorPress->setGeometry(8, 308, 120, 28);
     m_poorPress->setToolTip(tr("Presses a smudged copy of the selected image"));
     m_poorPress->setFocusPolicy(Qt::TabFocus);
     connect(m_poorPress, &QPushButton::clicked, this,
             [this] { pressPoorImage(m_gallery->currentRow()); });
 
     m_pressMessage = named(new QLabel(this), "pressMessage", tr("Last press"));
-    m_pressMessage->setGeometry(136, 292, 276, 30);
+    m_pressMessage->setGeometry(136, 308, 276, 30);
     m_pressMessage->setWordWrap(true);
 
     auto* heading = named(new QLabel(tr("Card reader"), this), "cardHeading", tr("Card reader"));
-    heading->setGeometry(8, 330, 404, 20);
+    heading->setGeometry(8, 346, 404, 20);
     heading->setFont(bold);
     m_cardOnReaderLabel = named(new QLabel(this), "cardOnReaderLabel", tr("Card on the reader"));
-    m_cardOnReaderLabel->setGeometry(8, 352, 404, 20);
+    m_cardOnReaderLabel->setGeometry(8, 368, 404, 20);
 
     m_shelf = named(new QListWidget(this), "cardShelf", tr("Cards"));
-    m_shelf->setGeometry(8, 376, 260, 136);
+    m_shelf->setGeometry(8, 392, 260, 120);
     m_shelf->setSelectionMode(QAbstractItemView::SingleSelection);
     m_shelf->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_shelf->setTextElideMode(Qt::ElideMiddle);
@@ -212,17 +230,17 @@ void ScannerWindow::build() {
 
     m_putCard =
         named(new QPushButton(tr("Put on reader"), this), "putCardButton", tr("Put on reader"));
-    m_putCard->setGeometry(276, 376, 136, 28);
+    m_putCard->setGeometry(276, 392, 136, 28);
     connect(m_putCard, &QPushButton::clicked, this, [this] { putSelectedCardOnReader(); });
     m_takeCard = named(new QPushButton(tr("Take off"), this), "takeCardButton", tr("Take off"));
-    m_takeCard->setGeometry(276, 410, 136, 28);
+    m_takeCard->setGeometry(276, 426, 136, 28);
     connect(m_takeCard, &QPushButton::clicked, this, [this] { takeCardOff(); });
     m_newCard =
         named(new QPushButton(tr("New blank card"), this), "newCardButton", tr("New blank card"));
-    m_newCard->setGeometry(276, 444, 136, 28);
+    m_newCard->setGeometry(276, 460, 136, 28);
     connect(m_newCard, &QPushButton::clicked, this, [this] { newBlankCard(); });
     m_cardMessage = named(new QLabel(this), "cardMessage", tr("Card message"));
-    m_cardMessage->setGeometry(276, 476, 136, 36);
+    m_cardMessage->setGeometry(276, 488, 136, 30);
     m_cardMessage->setWordWrap(true);
 
     setTabOrder(m_gallery, m_poorPress);
@@ -281,10 +299,7 @@ void ScannerWindow::refreshGallery() {
     int currentRow = m_images.empty() ? -1 : 0;
     for (std::size_t i = 0; i < m_images.size(); ++i) {
         const GalleryImage& image = m_images[i];
-        const QString label = metrics.elidedText(qs(image.label), Qt::ElideRight, kCellWidth - 8);
-        auto* item = new QListWidgetItem(
-            thumbnail(image.file),
-            label + QLatin1Char('\n') + tr("impression %1").arg(image.impression));
+        auto* item = new QListWidgetItem(thumbnail(image.file), caption(image, metrics));
         item->setToolTip(qs(image.label) + QStringLiteral("\n") + qs(image.file));
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
         m_gallery->addItem(item);

@@ -18,8 +18,10 @@
 // manager, so fonts and styles do not move anything). The gallery shows 4 thumbnails per row
 // and 2 rows at a time (more scroll); thumbnail i (0 = the first impression of the first finger)
 // has its centre at window point
-//     x = 8 + 96 * (i % 4) + 48,   y = 60 + 112 * (i / 4) + 44
-// (thumbnailCentre(i); the first ones: (56,104), (152,104), (248,104), (344,104), (56,216)).
+//     x = 8 + 96 * (i % 4) + 48,   y = 60 + 120 * (i / 4) + 36
+// (thumbnailCentre(i); the first ones: (56,96), (152,96), (248,96), (344,96), (56,216)). Under
+// each picture: the label split at " - " into two lines ("Anna", "right index"), then
+// "impression N".
 // Keyboard: the gallery has the focus when the window opens and whenever the scanner comes into
 // use; arrow keys select, Enter or Return presses the selected image, Alt+P makes a poor press
 // of it, Escape closes the window (as its close button does: lumoscanner then ends). The window
@@ -28,8 +30,8 @@
 //
 // Object names (and accessible names, in words): statusLabel, greenLamp, redLamp, beeperLamp
 // (each with a ...Caption label), gallery, galleryHint, poorPressButton, pressMessage,
-// cardHeading, cardOnReaderLabel, cardShelf, putCardButton (276,376 136x28), takeCardButton
-// (276,410), newCardButton (276,444), cardMessage.
+// cardHeading, cardOnReaderLabel, cardShelf, putCardButton (276,392 136x28), takeCardButton
+// (276,426), newCardButton (276,460), cardMessage.
 //
 // GUI thread only. Failures of a press or a card operation are shown in the window, never
 // thrown.
@@ -72,9 +74,9 @@ public:
     static constexpr int kGalleryLeft = 8;
     static constexpr int kGalleryTop = 60;
     static constexpr int kCellWidth = 96;
-    static constexpr int kCellHeight = 112;
+    static constexpr int kCellHeight = 120;
     static constexpr int kColumns = 4;
-    static constexpr int kThumbnailSide = 72;
+    static constexpr int kThumbnailSide = 64;
 
     struct Intervals {
         int sensorMs = 150;

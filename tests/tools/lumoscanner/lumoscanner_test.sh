@@ -92,8 +92,8 @@ else
       fail "no window named \"Virtual scanner\" ($(cat "$work/window.log"))"
     else
       sleep 0.5
-      # Thumbnail 2 (Ben, first impression) has its centre at (248,104) in the window.
-      xdotool mousemove --window "$wid" 248 104 click 1
+      # Thumbnail 2 (Ben, first impression) has its centre at (248,96) in the window.
+      xdotool mousemove --window "$wid" 248 96 click 1
       waitfor 50 feedatleast 1 || fail "a click on thumbnail 2 pressed nothing"
       pressed=$(find "$feed" -maxdepth 1 -type f ! -name '.*' | sort | head -1)
       [[ -n $pressed ]] && { cmp -s "$pressed" "$data/102_1.tif" || fail "thumbnail 2 pressed another image"; }
@@ -106,13 +106,13 @@ else
       # The program closes its sensor: the presses it did not take are removed, clicks do nothing.
       state "$holder" 0 0 0 0
       waitfor 50 eval '(($(feedcount) == 0))' || fail "untaken presses stayed after the sensor closed"
-      xdotool mousemove --window "$wid" 56 104 click 1
+      xdotool mousemove --window "$wid" 56 96 click 1
       sleep 0.5
       [[ $(feedcount) == 0 ]] || fail "a click pressed while the scanner was not in use"
-      # New blank card (button at 276..412 x 444..472), then put it on the reader (376..404).
-      xdotool mousemove --window "$wid" 344 458 click 1
+      # New blank card (button at 276..412 x 460..488), then put it on the reader (392..420).
+      xdotool mousemove --window "$wid" 344 474 click 1
       waitfor 50 eval '[[ -n $(ls "$work/cards") ]]' || fail "New blank card made no card"
-      xdotool mousemove --window "$wid" 344 390 click 1
+      xdotool mousemove --window "$wid" 344 406 click 1
       waitfor 50 grep -q '^CardDump=.*blank-.*\.mfd' "$LUMO_REGISTRY/HKEY_LOCAL_MACHINE.ini" ||
         fail "Put on reader did not set CardDump"
       # Closing the window (Escape, as the close button a window manager draws) ends it.
@@ -142,7 +142,7 @@ else
           # a click presses. lumoctl reads its statements meanwhile and takes no press; when it
           # ends, the window removes the press nobody took and ends too.
           sleep 0.5
-          xdotool mousemove --window "$wid" 56 104 click 1
+          xdotool mousemove --window "$wid" 56 96 click 1
           waitfor 30 eval '[[ -n $(ls "$ctlfeed" 2>/dev/null) ]]' || fail "show: a click pressed nothing"
           wait "$ctl"
           [[ -z $scanner ]] || waitfor 50 stopped "$scanner" || fail "show: the window outlived lumoctl"
