@@ -23,7 +23,7 @@ struct MatchParams {
     int minSeedVotes = 2;
     // Trees grown from the start pairs with at least this share of the largest tree's pairs
     // are scored too, and the best score counts (1: only the largest).
-    float treeShare = 0.5f;
+    float treeShare = 0.6f;
     // A paired minutia may turn by at most this much against the start pair (drift guard).
     float maxRotationDrift = 0.6f;
     // Paired minutiae count only with this many agreeing edges to other pairs.
