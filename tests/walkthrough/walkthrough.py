@@ -172,6 +172,7 @@ class Walkthrough:
         self.title = None
         self.arranged = False
         self.x_windows = {}  # (title, x, y, width, height) -> X window id
+        self.main_extents = None
 
     # --- set-up ------------------------------------------------------------------------
 
@@ -285,7 +286,9 @@ class Walkthrough:
         wait_for(what + " to close", lambda: not any(test(w) for w in self.windows()), timeout)
 
     def main_window(self):
-        return self.window("the main window", lambda w: w.role == "frame" and w.find("tool bar"))
+        main = self.window("the main window", lambda w: w.role == "frame" and w.find("tool bar"))
+        self.main_extents = main.extents
+        return main
 
     def message_box(self, expected, timeout=WINDOW_TIMEOUT):
         """Waits for Kestrel's message box with that text; returns it. Kestrel's boxes have
@@ -435,6 +438,12 @@ class Walkthrough:
         # The pointer off every window (no hover highlight; an open menu would lose its
         # highlighted item), and the last repaint.
         if pointer_away:
+            # Over the empty end of the toolbar first: a toolbar button whose menu was used
+            # keeps its highlight until the pointer crosses the main window again.
+            if self.main_extents:
+                x, y, w, _ = self.main_extents
+                self.move_pointer(x + w - 30, y + 30)
+                time.sleep(0.1)
             self.move_pointer(4, SCREEN[1] - 4)
         time.sleep(0.4)
         path = os.path.join(self.out, "%02d-%s.png" % (self.shots, name))
