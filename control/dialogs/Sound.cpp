@@ -34,12 +34,15 @@ void Delay(std::uint32_t milliseconds) {
     }
     const std::uint32_t t0 = win::tickCount();
     // A timer wakes the loop at the end, so the wait sleeps between events instead of spinning.
+    // A timer may fire a little before the tick count has moved on; it is then started again for
+    // what is left, or the loop would wait for an event that never comes.
     QTimer wake;
     wake.setSingleShot(true);
-    wake.start(int(std::min<std::uint32_t>(milliseconds, INT_MAX)));
+    wake.setTimerType(Qt::PreciseTimer);
     for (;;) {
         const std::uint32_t t = win::tickCount();
-        if (t < t0 || t - t0 >= milliseconds) break;
+        if (t - t0 >= milliseconds) break;  // unsigned: right across the wrap too
+        if (!wake.isActive()) wake.start(int(std::min<std::uint32_t>(milliseconds - (t - t0), INT_MAX)));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 }
