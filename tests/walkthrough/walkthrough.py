@@ -191,9 +191,9 @@ class Walkthrough:
         env.update(HOME=folders["home"], XDG_RUNTIME_DIR=folders["runtime"],
                    XDG_CONFIG_HOME=os.path.join(folders["home"], ".config"),
                    LUMO_REGISTRY=folders["registry"], LC_ALL="C.UTF-8")
-        # Reports from inside the X keyboard library are not this system's (see x11.supp).
+        # Reports from inside the X keyboard library are not this system's (see tests/x11.supp).
         suppressions = "suppressions=" + os.path.join(os.path.dirname(os.path.abspath(__file__)),
-                                                      "x11.supp")
+                                                      os.pardir, "x11.supp")
         env["ASAN_OPTIONS"] = ":".join(filter(None, [env.get("ASAN_OPTIONS"), suppressions]))
         self.env = env
         os.environ["LUMO_REGISTRY"] = folders["registry"]  # for walkutil
