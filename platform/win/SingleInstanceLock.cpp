@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 
 namespace lumo::win {
 
@@ -24,6 +25,13 @@ std::filesystem::path lockPathFor(const std::string& name) {
 }  // namespace
 
 SingleInstanceLock::SingleInstanceLock(std::string name) : m_path(lockPathFor(name)) {}
+
+SingleInstanceLock::SingleInstanceLock(OnFile, std::filesystem::path lockFile)
+    : m_path(std::move(lockFile)) {}
+
+SingleInstanceLock SingleInstanceLock::onFile(std::filesystem::path lockFile) {
+    return SingleInstanceLock(OnFile{}, std::move(lockFile));
+}
 
 SingleInstanceLock::~SingleInstanceLock() { release(); }
 

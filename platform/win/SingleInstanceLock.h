@@ -20,6 +20,8 @@ namespace lumo::win {
 class SingleInstanceLock {
 public:
     explicit SingleInstanceLock(std::string name);
+    // The same lock on a file of the caller's choosing (its folder must exist).
+    static SingleInstanceLock onFile(std::filesystem::path lockFile);
     ~SingleInstanceLock();
     SingleInstanceLock(const SingleInstanceLock&) = delete;
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
@@ -33,6 +35,9 @@ public:
     const std::filesystem::path& lockFilePath() const { return m_path; }
 
 private:
+    struct OnFile {};
+    SingleInstanceLock(OnFile, std::filesystem::path lockFile);
+
     std::filesystem::path m_path;
     int m_fd = -1;
 };

@@ -25,7 +25,7 @@
 #include <string>
 
 #include "engine/runtime/EngineSettings.h"
-#include "engine/scannerwindow/InstanceLock.h"
+#include "engine/scannerwindow/ScannerLock.h"
 #include "engine/scannerwindow/ScannerWindow.h"
 #include "engine/sensor/SensorState.h"
 
@@ -94,7 +94,7 @@ int main(int argc, char* argv[]) {
     folders.gallery = settings.galleryFolder();
     folders.cards = settings.cardShelfFolder();
 
-    lumo::scanner::InstanceLock lock(lumo::scanner::scannerLockFile(folders.feed));
+    lumo::win::SingleInstanceLock lock = lumo::scanner::scannerLock(folders.feed);
     if (!lock.tryAcquire()) return 0;  // a window for this feed folder runs already
 
     QApplication app(argc, argv);

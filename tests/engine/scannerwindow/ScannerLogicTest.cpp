@@ -20,9 +20,10 @@
 #include "engine/runtime/FPEngine.h"
 #include "engine/scannerwindow/CardShelf.h"
 #include "engine/scannerwindow/Gallery.h"
-#include "engine/scannerwindow/InstanceLock.h"
+#include "engine/scannerwindow/ScannerLock.h"
 #include "engine/scannerwindow/Smudge.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/qt/GuiApplication.h"
 
 using namespace lumo::scanner;
 using namespace lumo::engine;
@@ -31,13 +32,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_engine_scannerwindow";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QGuiApplication(argc, argv);
-}
 
 std::string print(const std::string& set, const std::string& name) {
     return std::string(LUMO_SHARED_DATA_DIR) + "/fingerprints/" + set + "/" + name + ".tif";
@@ -222,7 +216,7 @@ TEST_F(Folder, ShelfListsDumpsInNameOrder) {
 class ReaderSlot : public Folder {
 protected:
     void SetUp() override {
-        ensureApplication();
+        lumo::test::ensureGuiApplication();
         ::setenv("LUMO_REGISTRY", (dir() / "registry").c_str(), 1);
         char cwd[4096];
         ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
@@ -291,16 +285,16 @@ TEST_F(Folder, OneWindowPerFeedFolder) {
     const fs::path feed = dir() / "sensor" / "feed";
     EXPECT_EQ(scannerLockFile(feed), dir() / "sensor" / "feed.scanner-lock");
     {
-        InstanceLock first(scannerLockFile(feed));
+        auto first = scannerLock(feed);
         EXPECT_TRUE(first.tryAcquire());  // makes the folder
         EXPECT_TRUE(first.isHeld());
         EXPECT_TRUE(first.tryAcquire());  // again: still ours
-        InstanceLock second(scannerLockFile(feed));
+        auto second = scannerLock(feed);
         EXPECT_FALSE(second.tryAcquire());
         EXPECT_FALSE(second.isHeld());
-        InstanceLock otherFeed(scannerLockFile(dir() / "sensor" / "feed2"));
+        auto otherFeed = scannerLock(dir() / "sensor" / "feed2");
         EXPECT_TRUE(otherFeed.tryAcquire());
     }
-    InstanceLock afterwards(scannerLockFile(feed));
+    auto afterwards = scannerLock(feed);
     EXPECT_TRUE(afterwards.tryAcquire());
 }
