@@ -14,15 +14,9 @@
 #include <vector>
 
 #include "engine/runtime/FPEngine.h"
+#include "tests/support/qt/GuiApplication.h"
 
 namespace lumo::test {
-
-inline void ensureGuiApplication() {
-    static int argc = 1;
-    static char name[] = "test_engine_runtime";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QGuiApplication(argc, argv);  // lives to the end
-}
 
 inline std::string fingerprintFile(const std::string& set, const std::string& name) {
     return std::string(LUMO_SHARED_DATA_DIR) + "/fingerprints/" + set + "/" + name + ".tif";

@@ -11,18 +11,12 @@
 #include "engine/IFPEngine.h"
 #include "engine/sensor/SensorState.h"
 #include "engine/sensor/VirtualSensor.h"
+#include "tests/support/qt/GuiApplication.h"
 
 using namespace lumo::engine;
 namespace fs = std::filesystem;
 
 namespace {
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_engine_sensor";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QGuiApplication(argc, argv);
-}
 
 // The id of a process that has ended (and been reaped).
 long deadPid() {
@@ -128,7 +122,7 @@ TEST(SensorState, StateOfAProcessThatIsGoneCountsAsClosed) {
 }
 
 TEST(SensorState, VirtualSensorPublishesOpenSignalsAndClose) {
-    ensureApplication();
+    lumo::test::ensureGuiApplication();
     QTemporaryDir temp;
     const fs::path feed = fs::path(temp.path().toStdString()) / "feed";
     const fs::path file = sensorStateFile(feed);
@@ -174,7 +168,7 @@ TEST(SensorState, VirtualSensorPublishesOpenSignalsAndClose) {
 }
 
 TEST(SensorState, ClosingLeavesTheStateOfAnotherLiveProgram) {
-    ensureApplication();
+    lumo::test::ensureGuiApplication();
     QTemporaryDir temp;
     const fs::path feed = fs::path(temp.path().toStdString()) / "feed";
     VirtualSensor sensor(VirtualSensor::Options{feed, "", 20});
@@ -200,7 +194,7 @@ TEST(SensorState, ClosingLeavesTheStateOfAnotherLiveProgram) {
 }
 
 TEST(SensorState, UnwritableStateDoesNotStopTheSensor) {
-    ensureApplication();
+    lumo::test::ensureGuiApplication();
     QTemporaryDir temp;
     const fs::path feed = fs::path(temp.path().toStdString()) / "feed";
     // A folder where the state file should be: it cannot be replaced by a file.

@@ -12,18 +12,12 @@
 
 #include "engine/sensor/SensorFeed.h"
 #include "engine/sensor/VirtualSensor.h"
+#include "tests/support/qt/GuiApplication.h"
 
 using namespace lumo::engine;
 namespace fs = std::filesystem;
 
 namespace {
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_engine_sensor";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QGuiApplication(argc, argv);
-}
 
 fs::path writeImage(const fs::path& file, int side, int grey) {
     QImage image(side, side, QImage::Format_Grayscale8);
@@ -35,7 +29,7 @@ fs::path writeImage(const fs::path& file, int side, int grey) {
 class Sensor : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
+        lumo::test::ensureGuiApplication();
         sensor.onPress = [this](const SensorPress& p) { presses.push_back(p); };
     }
     fs::path dir() const { return temp.path().toStdString(); }
