@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "control/core/DialogPlacement.h"
+
 namespace lumo::control {
 
 MessageAnswer QtMessagePresenter::show(QWidget* owner, const MessageBoxRequest& request) {
@@ -27,6 +29,8 @@ MessageAnswer QtMessagePresenter::show(QWidget* owner, const MessageBoxRequest& 
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     }
+    box.adjustSize();
+    placeOverUsersWindow(box);
     const int chosen = box.exec();
     if (!yesNo) return MessageAnswer::Ok;
     return chosen == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;

@@ -12,6 +12,7 @@
 #include "control/card/CardOperations.h"
 #include "control/card/TemplateCipher.h"
 #include "control/core/ControlMessages.h"
+#include "control/core/DialogPlacement.h"
 #include "control/core/EngineStart.h"
 #include "control/core/FingerTemplateTables.h"
 #include "control/core/FormFont.h"
@@ -352,6 +353,7 @@ HRESULT TLumoMain::Register(VARIANT_BOOL* Result) {
             dialog.ImgFingerClick();
         }
         m_engine->setIsRegister(true);
+        placeOverUsersWindow(dialog);
         dialog.exec();
         m_checkFinger = dialog.FingerFlags;
         m_fingerIndex = dialog.FingerIndex;
@@ -374,6 +376,7 @@ HRESULT TLumoMain::Verify(VARIANT_BOOL* Result) {
             dialog.RegTemplate = m_registerTemplate;
             dialog.VerifyMode = true;
             dialog.ConnectEvents();
+            placeOverUsersWindow(dialog);
             const int result = dialog.exec();
             m_verifyTemplate = dialog.VerTemplate;
             *Result = toVariantBool(result == QDialog::Accepted);
@@ -402,6 +405,7 @@ HRESULT TLumoMain::GetVerTemplate(VARIANT_BOOL* Result) {
             dialog.TimerCloseWindow()->start();
         }
         if (!m_verHint.empty()) dialog.setWindowTitle(QString::fromStdString(m_verHint));
+        placeOverUsersWindow(dialog);
         const int result = dialog.exec();
         m_verifyTemplate = dialog.VerTemplate;
         *Result = toVariantBool(result == QDialog::Accepted);

@@ -103,6 +103,8 @@ TFMRegister::TFMRegister(QWidget* owner, control::MessagePresenter& presenter)
     m_ok->setObjectName(QStringLiteral("BitBtnOK"));
     m_ok->setGeometry(413, 385, 80, 25);
     m_ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    // A small glyph leaves the 80-pixel buttons room for their words ("Cancel", "Cancelar").
+    m_ok->setIconSize(QSize(12, 12));
     m_ok->setEnabled(false);
     m_ok->setAutoDefault(false);
     connect(m_ok, &QPushButton::clicked, this, &TFMRegister::BitBtnOKClick);
@@ -111,6 +113,7 @@ TFMRegister::TFMRegister(QWidget* owner, control::MessagePresenter& presenter)
     m_cancel->setObjectName(QStringLiteral("BitBtnCancel"));
     m_cancel->setGeometry(496, 385, 80, 25);
     m_cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    m_cancel->setIconSize(QSize(12, 12));
     m_cancel->setAutoDefault(false);
     connect(m_cancel, &QPushButton::clicked, this, &TFMRegister::BitBtnCancelClick);
 
