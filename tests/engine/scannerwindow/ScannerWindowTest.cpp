@@ -23,6 +23,7 @@
 #include "engine/scannerwindow/SignalLamp.h"
 #include "engine/sensor/SensorState.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/process/DeadPid.h"
 
 using namespace lumo::scanner;
 using namespace lumo::engine;
@@ -59,13 +60,7 @@ std::vector<fs::path> feedFiles(const fs::path& feed) {
     return files;
 }
 
-long deadPid() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
-}
+using lumo::test::deadPid;
 
 class Window : public ::testing::Test {
 protected:

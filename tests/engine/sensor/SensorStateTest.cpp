@@ -11,23 +11,13 @@
 #include "engine/IFPEngine.h"
 #include "engine/sensor/SensorState.h"
 #include "engine/sensor/VirtualSensor.h"
+#include "tests/support/process/DeadPid.h"
 #include "tests/support/qt/GuiApplication.h"
 
 using namespace lumo::engine;
 namespace fs = std::filesystem;
 
-namespace {
-
-// The id of a process that has ended (and been reaped).
-long deadPid() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
-}
-
-}  // namespace
+using lumo::test::deadPid;
 
 TEST(SensorState, FileLiesBesideTheFeedFolder) {
     const struct {
