@@ -85,7 +85,11 @@ struct FilterParams {
     float minDistance = 5.0f;     // two minutiae this close are noise, whatever they are
     int clusterRadius = 10;       // more than clusterCount minutiae in such a radius: noise
     int clusterCount = 3;
-    float minCoherence = 0.2f;    // minutiae in flow less coherent than this are unreliable
+    // Minutiae in flow less coherent than this are dropped (0: none are). Off by default: on
+    // dotted, pored or dry prints the whole print has low coherence, and a cut there drops the
+    // true minutiae with the false ones; a minutia's quality follows the coherence, and the
+    // matcher weighs pairs by quality instead.
+    float minCoherence = 0.0f;
     int maxMinutiae = 128;        // best by quality are kept when more are found
 };
 
