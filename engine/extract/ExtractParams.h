@@ -96,7 +96,10 @@ struct FilterParams {
 struct QualityParams {
     float minArea = 12000.0f;     // print area below this (pixels, ~31 mm^2): too small
     float minEmptyArea = 1500.0f; // below this no print is taken to be present at all
-    float minContrast = 14.0f;    // median spread of the print (grey levels) below: too faint
+    // Median spread of the print (grey levels) below this: too faint. Light presses on optical
+    // sensors keep clean ridges down to a spread of about 10, which contrast normalisation
+    // brings out fully; below it the ridges break up into grain.
+    float minContrast = 10.0f;
     float minClearFraction = 0.4f;// fraction of print with coherent flow below: unclear
     float clearCoherence = 0.45f; // coherence counting as clear flow
     int minMinutiae = 8;          // fewer minutiae: too few to match

@@ -75,6 +75,26 @@ TEST(Extract, TreatsLightAndDarkPressesAlike) {
     }
 }
 
+TEST(Extract, AcceptsLightCleanPressesAndFlagsTooFaintOnes) {
+    // A light optical press with clean ridges (grey-level spread about 11) is usable; the same
+    // kind of press with its contrast squeezed to a few grey levels is too faint.
+    const GrayImage light = loadImage(print("fvc2000_db1_b", "107_1.tif"));
+    GrayImage faint = light;
+    for (std::size_t i = 0; i < light.pixels.size(); ++i)
+        faint.pixels[i] = static_cast<std::uint8_t>(200 + (light.pixels[i] - 200) / 2);
+    struct Case {
+        const char* name;
+        const GrayImage* image;
+        ImageQuality expected;
+    };
+    const Case cases[] = {{"light", &light, ImageQuality::Good}, {"faint", &faint, ImageQuality::LowContrast}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FeatureSet f = extract(*c.image);
+        EXPECT_EQ(f.quality, static_cast<int>(c.expected)) << describe(static_cast<ImageQuality>(f.quality));
+    }
+}
+
 TEST(Extract, ResamplesOtherResolutions) {
     GrayImage img = loadImage(print("fvc2000_db1_b", "101_1.tif"));
     const GrayImage big = loadImage(print("fvc2000_db1_b", "101_1.tif"), 400);
