@@ -41,7 +41,10 @@ struct SegmentationParams {
     // fraction of the spread of the clearest print blocks (90th percentile).
     float minSpread = 7.0f;
     float relativeSpread = 0.28f;
-    float minCoherence = 0.12f;   // ...and its ridge flow is at least this coherent (not noise)
+    // ...and its ridge flow is at least this coherent (not noise). Kept low: blocks of dotted or
+    // pored ridges near the edge of a print fall below 0.12, and an image of uniform noise
+    // passes 0.12 as well (the quality check refuses it for unclear flow).
+    float minCoherence = 0.06f;
     int smoothingPasses = 2;      // majority votes over 3 x 3 blocks, to close ragged edges
     int closingRadius = 2;        // blocks; closes notches and gaps in the print's outline
 };
