@@ -143,4 +143,18 @@ void guarded(QWidget* parent, const std::function<void()>& action) {
     }
 }
 
+void rejectSoon(QDialog* dialog) {
+    QMetaObject::invokeMethod(
+        dialog, [dialog] { dialog->reject(); }, Qt::QueuedConnection);
+}
+
+void guardedOrRejectSoon(QDialog* dialog, const std::function<void()>& action) {
+    bool done = false;
+    guarded(dialog, [&] {
+        action();
+        done = true;
+    });
+    if (!done) rejectSoon(dialog);
+}
+
 }  // namespace lumo::app

@@ -13,6 +13,8 @@
 #include <QString>
 #include <functional>
 
+class QDialog;
+
 class QWidget;
 
 namespace lumo::app {
@@ -49,5 +51,12 @@ public:
 // Runs a handler's work; an error it raises is shown as an unhandled error and ends the
 // action there, as the toolkit's handler for unhandled errors does.
 void guarded(QWidget* parent, const std::function<void()>& action);
+
+// Closes a dialog with reject once the event being handled has ended (safe from its showEvent).
+void rejectSoon(QDialog* dialog);
+
+// guarded(), and when the action raises an error (shown), rejectSoon(): a dialog whose
+// preparation on showing failed offers nothing to act on.
+void guardedOrRejectSoon(QDialog* dialog, const std::function<void()>& action);
 
 }  // namespace lumo::app

@@ -85,23 +85,13 @@ void TfrmMFReg::applyLanguage(const LanguageTable& table) {
 
 void TfrmMFReg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    bool ready = false;
-    guarded(this, [this, &ready] {
-        FormShow();
-        ready = true;
-    });
     // A showing that could not take a template offers nothing to write.
-    if (!ready) closeSoon();
-}
-
-void TfrmMFReg::closeSoon() {
-    QMetaObject::invokeMethod(
-        this, [this] { reject(); }, Qt::QueuedConnection);
+    guardedOrRejectSoon(this, [this] { FormShow(); });
 }
 
 void TfrmMFReg::FormShow() {
     if (!m_control) {
-        closeSoon();
+        rejectSoon(this);
         return;
     }
     m_control->setIsAutoRegister(true);
@@ -110,7 +100,7 @@ void TfrmMFReg::FormShow() {
         mmFP->clear();
         mmFP->setPlainText(m_control->RegisterTemplate());
     } else {
-        closeSoon();
+        rejectSoon(this);
     }
     m_cardKey = ReadCardKeySetting();
 }

@@ -55,8 +55,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void closeSoon();
-
     LumoHost* m_control;
     QString m_cardKey;
 };

@@ -62,29 +62,19 @@ void TfrmMFVer::applyLanguage(const LanguageTable& table) {
 
 void TfrmMFVer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    bool ready = false;
-    guarded(this, [this, &ready] {
-        FormShow();
-        ready = true;
-    });
-    if (!ready) closeSoon();
-}
-
-void TfrmMFVer::closeSoon() {
-    QMetaObject::invokeMethod(
-        this, [this] { reject(); }, Qt::QueuedConnection);
+    guardedOrRejectSoon(this, [this] { FormShow(); });
 }
 
 void TfrmMFVer::FormShow() {
     if (!m_control) {
-        closeSoon();
+        rejectSoon(this);
         return;
     }
     if (m_control->GetVerTemplate()) {
         mmFP->clear();
         mmFP->setPlainText(m_control->VerifyTemplate());
     } else {
-        closeSoon();
+        rejectSoon(this);
     }
     m_cardKey = ReadCardKeySetting();
 }

@@ -45,8 +45,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void closeSoon();
-
     LumoHost* m_control;
     QString m_cardKey;
 };
