@@ -2,6 +2,13 @@
 
 namespace lumo::engine {
 
+void IFPEngine::clearEvents() {
+    OnImageReceived = nullptr;
+    OnFeatureInfo = nullptr;
+    OnEnroll = nullptr;
+    OnCapture = nullptr;
+}
+
 void IFPEngine::fireImageReceived(bool imageValid) {
     if (auto handler = OnImageReceived) handler(imageValid);
 }

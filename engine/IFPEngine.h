@@ -152,6 +152,8 @@ public:
     std::function<void(int quality)> OnFeatureInfo;
     std::function<void(bool success, const TemplateValue& templateValue)> OnEnroll;
     std::function<void(bool success, const TemplateValue& templateValue)> OnCapture;
+    // Drops all four handlers, as a window that goes away must.
+    void clearEvents();
 
 protected:
     // Engines raise events through these: nothing happens without a handler, and the handler

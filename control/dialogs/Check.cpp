@@ -137,10 +137,7 @@ void TFMCheck::ConnectEvents() {
 
 void TFMCheck::disconnectEvents() {
     if (!Engine || !m_connected) return;
-    Engine->OnImageReceived = nullptr;
-    Engine->OnFeatureInfo = nullptr;
-    Engine->OnEnroll = nullptr;
-    Engine->OnCapture = nullptr;
+    Engine->clearEvents();
     m_connected = false;
 }
 

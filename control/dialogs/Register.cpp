@@ -241,10 +241,7 @@ void TFMRegister::connectEvents() {
 
 void TFMRegister::disconnectEvents() {
     if (!Engine || !m_connected) return;
-    Engine->OnImageReceived = nullptr;
-    Engine->OnFeatureInfo = nullptr;
-    Engine->OnEnroll = nullptr;
-    Engine->OnCapture = nullptr;
+    Engine->clearEvents();
     m_connected = false;
 }
 

@@ -87,10 +87,7 @@ FPEngine::FPEngine(SettingsSource settings) : m_settings(std::move(settings)) {
 }
 
 FPEngine::~FPEngine() {
-    OnImageReceived = nullptr;
-    OnFeatureInfo = nullptr;
-    OnEnroll = nullptr;
-    OnCapture = nullptr;
+    clearEvents();
     if (m_sensor) {
         m_sensor->onPress = nullptr;
         m_sensor->close();
