@@ -20,6 +20,7 @@
 #include "app/card/MFVer.h"
 #include "tests/app/ModalHelper.h"
 #include "tests/app/TempRegistry.h"
+#include "tests/support/qt/WidgetApplication.h"
 
 // Readable values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -35,12 +36,7 @@ namespace {
 using Kind = SkinnedMessageBox::Kind;
 using engine::SimulatedCard;
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_app_card_forms";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);  // lives until the process ends
-}
+using lumo::test::ensureWidgetApplication;
 
 // A template string the engine double turns into card bytes (hex of the bytes).
 QString cardTemplate(int seed, int size = 120) {
@@ -70,7 +66,7 @@ std::ostream& operator<<(std::ostream& out, const Message& m) {
 class CardDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
+        ensureWidgetApplication();
         languageTable().resetToDefaults();
         m_oldFolder = QDir::currentPath();
         QDir::setCurrent(m_folder.path());  // the control's temporary card files go here

@@ -16,6 +16,7 @@
 #include "platform/com/ErrorInfo.h"
 #include "tests/support/card/SimulatedCardEngine.h"
 #include "tests/support/control/RecordingPresenter.h"
+#include "tests/support/qt/WidgetApplication.h"
 
 namespace {
 
@@ -23,12 +24,7 @@ namespace fs = std::filesystem;
 using lumo::com::Bstr;
 using lumo::test::SimulatedCardEngine;
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_control_card_members";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-}
+using lumo::test::ensureWidgetApplication;
 
 std::vector<std::uint8_t> pattern(std::size_t n) {
     std::vector<std::uint8_t> bytes(n);
@@ -39,7 +35,7 @@ std::vector<std::uint8_t> pattern(std::size_t n) {
 class CardMembersTest : public testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
+        ensureWidgetApplication();
         m_oldFolder = fs::current_path();
         m_folder = fs::temp_directory_path() /
                    ("card-members-" + std::to_string(::getpid()) + "-" +

@@ -12,16 +12,12 @@
 #include "platform/com/ErrorInfo.h"
 #include "tests/support/control/RecordingPresenter.h"
 #include "tests/support/engine/ScriptedEngine.h"
+#include "tests/support/qt/WidgetApplication.h"
 
 namespace lumo::test {
 
 // The one QApplication of the test process, as a host would create it.
-inline void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_control_core";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);  // lives until the process ends
-}
+inline void ensureApplication() { ensureWidgetApplication(); }
 
 class ControlFixture : public ::testing::Test {
 protected:

@@ -13,16 +13,11 @@
 
 #include "control/language/IniLang.h"
 #include "control/language/LangStr.h"
+#include "tests/support/qt/WidgetApplication.h"
 
 namespace lumo::language::test {
 
-inline void ensureApplication() {
-    if (QApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_control_language";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
+inline void ensureApplication() { lumo::test::ensureWidgetApplication(); }
 
 inline void writeFile(const std::filesystem::path& path, std::string_view text) {
     std::filesystem::create_directories(path.parent_path());

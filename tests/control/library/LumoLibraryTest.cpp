@@ -19,6 +19,7 @@
 #include "platform/com/ServerExports.h"
 #include "platform/com/Variant.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/qt/WidgetApplication.h"
 
 namespace fs = std::filesystem;
 using lumo::com::Bstr;
@@ -45,12 +46,7 @@ public:
 
 class LumoLibraryTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_control_library";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { lumo::test::ensureWidgetApplication(); }
 
     void SetUp() override {
         char pattern[] = "/tmp/lumo-registry-XXXXXX";

@@ -24,6 +24,7 @@
 #include "engine/sensor/SensorState.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/process/DeadPid.h"
+#include "tests/support/qt/WidgetApplication.h"
 
 using namespace lumo::scanner;
 using namespace lumo::engine;
@@ -39,12 +40,7 @@ namespace {
 
 using Bytes = std::vector<char>;
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_engine_scannerwindow_form";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QApplication(argc, argv);
-}
+using lumo::test::ensureWidgetApplication;
 
 Bytes readFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -65,7 +61,7 @@ using lumo::test::deadPid;
 class Window : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
+        ensureWidgetApplication();
         ::setenv("LUMO_REGISTRY", (root() / "registry").c_str(), 1);
     }
     fs::path root() const { return temp.path().toStdString(); }
