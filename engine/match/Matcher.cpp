@@ -273,7 +273,8 @@ MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) 
     for (const auto& [p, c] : pairs) mate[static_cast<std::size_t>(p)] = c;
     const auto& pe = m_probe.edges();
     const auto& ce = candidate.edges();
-    std::vector<std::pair<int, int>> confirmed;
+    // The confirmed pairs are the result's pairs: built in place, not copied there.
+    std::vector<std::pair<int, int>>& confirmed = r.pairs;
     confirmed.reserve(std::min(pm.size(), cm.size()));
     for (const auto& [p, c] : pairs) {
         int support = 0;
@@ -322,7 +323,6 @@ MatchResult Matcher::evaluate(const MatchTemplate& candidate, const Tree& tree) 
             ++r.aligned;
         }
     }
-    r.pairs = confirmed;
     const float m = static_cast<float>(confirmed.size()) - (1.0f - m_params.alignedWeight) * r.aligned;
     float mw = 0;
     for (std::size_t i = 0; i < confirmed.size(); ++i) {
